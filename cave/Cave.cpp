@@ -1,0 +1,74 @@
+// Cave generation, scrolling and drawing.
+#include "cave/Cave.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "world/FillRect.h"
+
+int columnsThisFrame = 0;
+
+static const uint8_t WALL_COLOUR[3] = {17, 136, 102};
+
+void Cave::init()
+{
+    columnCounter = 0;
+    columnPeriod = 0.0025f;
+    accumulator = 0.0f;
+    for (int i = 0; i < COLUMNS; ++i)
+        generateColumn();
+}
+
+void Cave::generateColumn()
+{
+    const int n = columnCounter;
+    const float f = static_cast<float>(n);
+    // The phase is divided in single precision, then cos/sin and the product
+    // are taken in double; the int conversion truncates toward zero.
+    const float topPhase = f / 200.0f;
+    const float bottomPhase = f / 220.0f;
+    const int slot = n % COLUMNS;
+    top[slot] = static_cast<int>(std::cos(static_cast<double>(topPhase)) * 40.0) + 70;
+    bottom[slot] = static_cast<int>(std::sin(static_cast<double>(bottomPhase)) * 40.0) + 180;
+    columnCounter = n + 1;
+}
+
+void Cave::advance(float dt)
+{
+    columnsThisFrame = 0;
+    accumulator = accumulator + dt;
+    if (accumulator < columnPeriod)
+        return;
+    do {
+        generateColumn();
+        accumulator = accumulator - columnPeriod;
+        ++columnsThisFrame;
+    } while (accumulator >= columnPeriod);
+}
+
+int Cave::slotAt(int x) const
+{
+    // Bands test columns down to 100 - columnsThisFrame; reduce any x to a
+    // non-negative slot rather than rely on the counter's head start.
+    const int s = (x + columnCounter % COLUMNS) % COLUMNS;
+    return s < 0 ? s + COLUMNS : s;
+}
+
+int Cave::topAt(int x) const
+{
+    return top[slotAt(x)];
+}
+
+int Cave::bottomAt(int x) const
+{
+    return bottom[slotAt(x)];
+}
+
+void Cave::draw(SDL_Surface* surface) const
+{
+    for (int x = 0; x < COLUMNS; ++x) {
+        const int s = slotAt(x);
+        fillRectRgb(surface, x, 0, 1, top[s], WALL_COLOUR);
+        fillRectRgb(surface, x, bottom[s], 1, SCREEN_HEIGHT - bottom[s], WALL_COLOUR);
+    }
+}

@@ -1,0 +1,61 @@
+// The game world: ownership and the order of a frame.
+#include "world/GameWorld.h"
+
+#include <SDL.h>
+
+#include <memory>
+
+#include "bands/BandGroup.h"
+#include "cave/Cave.h"
+#include "world/Input.h"
+
+GameWorld gameWorld;
+
+GameWorld::GameWorld() : cave(nullptr), bands(nullptr), quitRequested(0)
+{
+    std::unique_ptr<Cave> newCave(new Cave());
+    newCave->init();
+    bands = new BandGroup();
+    cave = newCave.release();
+}
+
+GameWorld::~GameWorld()
+{
+    delete cave;
+    delete bands;
+}
+
+void GameWorld::handleInputAndUpdate(float dt)
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        applyInputEvent(*this, event);
+    update(dt);
+}
+
+void GameWorld::update(float dt)
+{
+    cave->advance(dt);
+    bands->update(dt);
+}
+
+void GameWorld::draw(SDL_Surface* surface) const
+{
+    cave->draw(surface);
+    bands->draw(surface);
+}
+
+bool GameWorld::anyBandAlive() const
+{
+    return bands->aliveCount() > 0;
+}
+
+int32_t GameWorld::score() const
+{
+    return bands->score();
+}
+
+double GameWorld::longestSplitSeconds() const
+{
+    return bands->longestSplitSeconds();
+}
