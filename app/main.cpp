@@ -1,1 +1,104 @@
-int main() { return 0; }
+// vlim: start-up, the 15 ms frame loop, and the hand-over to the platform
+// menu at exit.
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "app/FrameSchedule.h"
+#include "app/HighScore.h"
+#include "app/Screens.h"
+#include "world/GameWorld.h"
+
+SDL_Surface* screenSurface = nullptr;  // 320x240, 16 bits per pixel
+SDL_Joystick* joystick0 = nullptr;     // held open so its buttons arrive as events
+uint32_t nextFrameTicks = 0;           // when the next frame is due; only ever += FRAME_PERIOD_MS
+
+static const char* const MENU_DIRECTORY = "/usr/gp2x";
+static const char* const MENU_PROGRAM = "/usr/gp2x/gp2xmenu";
+
+// Runs at exit, before the game world is destroyed: shuts SDL down and
+// replaces the process with the handheld's menu. Where there is no menu (any
+// desktop) execl fails and the process ends with its own status.
+static void exitToMenu()
+{
+    SDL_Quit();
+    if (chdir(MENU_DIRECTORY) != 0) {
+        // Ignored: the menu is started from wherever we are.
+    }
+    fflush(nullptr);  // whatever was printed must not vanish with the process image
+    execl(MENU_PROGRAM, MENU_PROGRAM, static_cast<char*>(nullptr));
+}
+
+static uint32_t ticksUntilNextFrame()
+{
+    return ticksUntil(nextFrameTicks, SDL_GetTicks());
+}
+
+static TTF_Font* openFont(int points)
+{
+    TTF_Font* font = TTF_OpenFont("font.ttf", points);
+    if (!font) {
+        printf("TTF_OpenFont: %s\n", SDL_GetError());
+        fflush(stdout);
+    }
+    return font;
+}
+
+int main(int, char**)
+{
+    uint32_t lastFrameTicks = 0;  // 0: no frame timed yet
+    DisplayState display;
+
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
+        fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
+        exit(1);
+    }
+    atexit(exitToMenu);
+    SDL_ShowCursor(SDL_DISABLE);
+
+    readHighScoreFile(display.bestScore, display.bestTime);
+
+    screenSurface = SDL_SetVideoMode(320, 240, 16, 0);
+    if (!screenSurface) {
+        fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());
+        exit(2);
+    }
+    if (SDL_NumJoysticks() > 0) {
+        joystick0 = SDL_JoystickOpen(0);
+        if (!joystick0)
+            fprintf(stderr, "Couldn't open joystick 0: %s\n", SDL_GetError());
+    }
+    if (TTF_Init() == -1) {
+        printf("TTF_Init: %s\n", SDL_GetError());
+        exit(2);
+    }
+    display.smallFont = openFont(16);
+    display.titleFont = openFont(66);
+
+    while (!gameWorld.quitRequested) {
+        SDL_FillRect(screenSurface, nullptr, SDL_MapRGB(screenSurface->format, 0, 0, 0));
+
+        float dt = 0.0f;
+        if (!timeFrame(lastFrameTicks, SDL_GetTicks(), dt))
+            continue;  // the first reading only starts the clock
+
+        gameWorld.handleInputAndUpdate(dt);
+        gameWorld.draw(screenSurface);
+        // Chosen after the update, so the switch happens in the frame in
+        // which the last band dies or a run starts.
+        if (gameWorld.anyBandAlive())
+            drawHud(display, screenSurface);
+        else
+            drawTitleScreen(display, screenSurface);
+
+        // Delayed even by 0; the schedule is never reset from the clock, so
+        // after a slow frame the next ones catch up without dropping any.
+        SDL_Delay(ticksUntilNextFrame());
+        nextFrameTicks += FRAME_PERIOD_MS;
+        SDL_Flip(screenSurface);
+    }
+    return 0;
+}

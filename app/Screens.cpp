@@ -1,0 +1,86 @@
+// The in-run display and the title screen.
+#include "app/Screens.h"
+
+#include <cstdio>
+
+#include "app/HighScore.h"
+#include "world/GameWorld.h"
+
+static SDL_Surface* renderText(TTF_Font* font, const char* text)
+{
+    return font ? TTF_RenderText_Blended(font, text, TEXT_COLOUR) : nullptr;
+}
+
+static void blitAt(SDL_Surface* screen, SDL_Surface* text, int x, int y)
+{
+    SDL_Rect where;
+    where.x = static_cast<Sint16>(x);
+    where.y = static_cast<Sint16>(y);
+    where.w = 0;
+    where.h = 0;
+    SDL_BlitSurface(text, nullptr, screen, &where);
+}
+
+void drawTextLine(SDL_Surface* screen, TTF_Font* font, const char* text, int x, int y)
+{
+    SDL_Surface* rendered = renderText(font, text);
+    if (!rendered)
+        return;
+    blitAt(screen, rendered, x, y);
+    SDL_FreeSurface(rendered);
+}
+
+// Blits the cached text, re-rendering it first when it is missing or stale.
+static void drawCached(SDL_Surface* screen, TTF_Font* font, SDL_Surface*& cached, bool stale,
+                       const char* text, int x, int y)
+{
+    if (stale || !cached) {
+        if (cached)
+            SDL_FreeSurface(cached);
+        cached = renderText(font, text);
+    }
+    if (cached)
+        blitAt(screen, cached, x, y);
+}
+
+void drawHud(DisplayState& d, SDL_Surface* screen)
+{
+    const int32_t score = gameWorld.score();
+    const bool scoreStale = score != d.shownScore || !d.scoreText;
+    if (scoreStale) {
+        d.shownScore = score;
+        snprintf(d.textBuffer, sizeof d.textBuffer, "%d", score);
+    }
+    drawCached(screen, d.smallFont, d.scoreText, scoreStale, d.textBuffer, 10, 5);
+
+    // Exact comparison: any change re-renders, even one the two decimals hide.
+    const double seconds = gameWorld.longestSplitSeconds();
+    const bool timeStale = seconds != d.shownTime || !d.timeText;
+    if (timeStale) {
+        d.shownTime = seconds;
+        snprintf(d.textBuffer, sizeof d.textBuffer, "%0.2fs", seconds);
+    }
+    drawCached(screen, d.smallFont, d.timeText, timeStale, d.textBuffer, 10, 210);
+}
+
+void drawTitleScreen(DisplayState& d, SDL_Surface* screen)
+{
+    updateRecord(d.bestScore, d.bestTime);
+
+    snprintf(d.textBuffer, sizeof d.textBuffer, "top:  %d", d.bestScore);
+    if (d.scoreText) {
+        SDL_FreeSurface(d.scoreText);
+        d.scoreText = nullptr;
+    }
+
+    // Nothing here is cached: every line is rendered, blitted and freed.
+    drawTextLine(screen, d.titleFont, "vlim", 30, 0);
+    drawTextLine(screen, d.smallFont, d.textBuffer, 80, 90);
+    snprintf(d.textBuffer, sizeof d.textBuffer, "      %0.2fs", d.bestTime);
+    drawTextLine(screen, d.smallFont, d.textBuffer, 80, 110);
+    snprintf(d.textBuffer, sizeof d.textBuffer, "last: %d", gameWorld.score());
+    drawTextLine(screen, d.smallFont, d.textBuffer, 80, 140);
+    snprintf(d.textBuffer, sizeof d.textBuffer, "      %0.2fs", gameWorld.longestSplitSeconds());
+    drawTextLine(screen, d.smallFont, d.textBuffer, 80, 158);
+    drawTextLine(screen, d.smallFont, "(press start to begin, select to exit)", 5, 200);
+}
