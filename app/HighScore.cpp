@@ -1,0 +1,267 @@
+// Reading, raising and crash-safe writing of the record file.
+#include "app/HighScore.h"
+
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "world/GameWorld.h"
+
+const char* const HIGH_SCORE_FILE = "highscore.dat";
+
+namespace {
+
+// White space as the C locale's isspace sees it, whatever locale is set.
+bool isSpaceC(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Every character strtod could consume after the white space: signs, digits,
+// the point, exponents, hex digits and "0x", "inf", "nan(...)".
+bool isNumberChar(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' ||
+           c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
+}
+
+// strtod honours LC_NUMERIC; the file always has a full stop.
+locale_t cLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return locale;
+}
+
+enum class Scan {
+    Value,       // read and stored
+    Unreadable,  // a well-formed number that cannot be a record value
+    None,        // no number here: the reading stops
+};
+
+// A cursor over the file content, reading the way fscanf would.
+struct Reader {
+    const char* data;
+    size_t length;
+    size_t pos;
+
+    void skipSpace()
+    {
+        while (pos < length && isSpaceC(data[pos]))
+            ++pos;
+    }
+
+    // "%d", but a value outside int32 is Unreadable instead of undefined.
+    Scan readInt(int32_t& value)
+    {
+        skipSpace();
+        bool negative = false;
+        if (pos < length && (data[pos] == '+' || data[pos] == '-')) {
+            negative = data[pos] == '-';
+            ++pos;
+        }
+        const size_t digitsStart = pos;
+        const uint64_t limit = uint64_t(INT32_MAX) + 1;  // the magnitude of INT32_MIN
+        uint64_t magnitude = 0;
+        bool tooBig = false;
+        while (pos < length && data[pos] >= '0' && data[pos] <= '9') {
+            if (!tooBig) {
+                magnitude = magnitude * 10 + uint64_t(data[pos] - '0');
+                tooBig = magnitude > limit;
+            }
+            ++pos;
+        }
+        if (pos == digitsStart)
+            return Scan::None;
+        if (tooBig || (!negative && magnitude == limit))
+            return Scan::Unreadable;
+        value = negative ? int32_t(-int64_t(magnitude)) : int32_t(magnitude);
+        return Scan::Value;
+    }
+
+    // "%lf", read by strtod; nan, inf and overflow are Unreadable.
+    Scan readDouble(double& value)
+    {
+        skipSpace();
+        size_t end = pos;
+        while (end < length && isNumberChar(data[end]))
+            ++end;
+        if (end == pos)
+            return Scan::None;
+        // strtod needs a terminated string; the data may be neither.
+        const std::string token(data + pos, end - pos);
+        char* stop = nullptr;
+        const locale_t locale = cLocale();
+        const double parsed = locale != locale_t(0) ? strtod_l(token.c_str(), &stop, locale)
+                                                    : strtod(token.c_str(), &stop);
+        if (stop == token.c_str())
+            return Scan::None;
+        pos += size_t(stop - token.c_str());
+        if (!std::isfinite(parsed))
+            return Scan::Unreadable;
+        value = parsed;
+        return Scan::Value;
+    }
+};
+
+// Reads up to size bytes; -1 on a read error.
+ssize_t readUpTo(int fd, char* buffer, size_t size)
+{
+    size_t total = 0;
+    while (total < size) {
+        const ssize_t got = read(fd, buffer + total, size - total);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (got == 0)
+            break;
+        total += size_t(got);
+    }
+    return ssize_t(total);
+}
+
+bool writeAll(int fd, const char* data, size_t length)
+{
+    while (length > 0) {
+        const ssize_t put = write(fd, data, length);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (put == 0)
+            return false;
+        data += put;
+        length -= size_t(put);
+    }
+    return true;
+}
+
+bool syncFile(int fd)
+{
+    while (fsync(fd) != 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void parseHighScore(const char* data, size_t length, int32_t& bestScore, double& bestTime)
+{
+    Reader reader{data, length, 0};
+    int32_t first = 0;
+    if (reader.readInt(first) != Scan::Value)
+        return;
+    if (first != RECORD_LAYOUT_MARKER) {
+        bestScore = first;
+        return;
+    }
+    // An out-of-range score is still a whole number token, so the time after
+    // it can be read.
+    if (reader.readInt(bestScore) == Scan::None)
+        return;
+    reader.readDouble(bestTime);
+}
+
+size_t formatHighScore(char* out, size_t size, int32_t bestScore, double bestTime)
+{
+    // to_chars is printf's %g in the C locale: a full stop whatever the
+    // locale. The longest text, "-1 -2147483648 -1.79769e+308", fits.
+    char text[48];
+    char* const end = text + sizeof text;
+    char* p = std::to_chars(text, end, RECORD_LAYOUT_MARKER).ptr;
+    *p++ = ' ';
+    p = std::to_chars(p, end, bestScore).ptr;
+    *p++ = ' ';
+    p = std::to_chars(p, end, bestTime, std::chars_format::general, 6).ptr;
+    const size_t length = size_t(p - text);
+    if (size > 0) {
+        const size_t copied = length < size ? length : size - 1;
+        memcpy(out, text, copied);
+        out[copied] = '\0';
+    }
+    return length;
+}
+
+void readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path)
+{
+    // O_NONBLOCK so that a FIFO under the record's name cannot hang start-up;
+    // it is refused below like every other file that is not a regular one.
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    // One byte more than is parsed, to tell whether the file goes on.
+    char buffer[HIGH_SCORE_READ_LIMIT + 1];
+    ssize_t got = -1;
+    struct stat status;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+        got = readUpTo(fd, buffer, sizeof buffer);
+    close(fd);
+    if (got < 0)
+        return;
+    size_t length = size_t(got);
+    if (length > HIGH_SCORE_READ_LIMIT) {
+        // A number running across the limit would read as its front part,
+        // a wrong record: leave it unread instead.
+        length = HIGH_SCORE_READ_LIMIT;
+        if (!isSpaceC(buffer[length])) {
+            while (length > 0 && !isSpaceC(buffer[length - 1]))
+                --length;
+        }
+    }
+    parseHighScore(buffer, length, bestScore, bestTime);
+}
+
+bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path)
+{
+    char text[64];
+    const size_t length = formatHighScore(text, sizeof text, bestScore, bestTime);
+    // The old record stays in place until rename swaps in a complete new
+    // one, so a crash or a flat battery never leaves a torn or empty file.
+    const std::string tempPath = std::string(path) + ".tmp";
+    // Left over from a write that was cut short: stale.
+    unlink(tempPath.c_str());
+    const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        return false;
+    bool written = writeAll(fd, text, length) && syncFile(fd);
+    if (close(fd) != 0)
+        written = false;
+    if (written && rename(tempPath.c_str(), path) != 0)
+        written = false;
+    if (!written) {
+        unlink(tempPath.c_str());
+        return false;
+    }
+    // Commits the rename itself, not only the file's bytes.
+    sync();
+    return true;
+}
+
+bool raiseRecord(int32_t runScore, double runTime, int32_t& bestScore, double& bestTime)
+{
+    if (!(runScore > bestScore || runTime > bestTime))
+        return false;
+    if (runScore > bestScore)
+        bestScore = runScore;
+    if (runTime > bestTime)
+        bestTime = runTime;
+    return true;
+}
+
+void updateRecord(int32_t& bestScore, double& bestTime, const char* path)
+{
+    if (raiseRecord(gameWorld.score(), gameWorld.longestSplitSeconds(), bestScore, bestTime))
+        writeHighScoreFile(bestScore, bestTime, path);
+}

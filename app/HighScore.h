@@ -1,0 +1,57 @@
+// The record kept across runs: best score and best split time, and the
+// "highscore.dat" file that holds them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// First value of the current file layout: "-1 <best score> <best time>".
+// Any other first integer is a best score in the older one-number layout.
+const int RECORD_LAYOUT_MARKER = -1;
+
+// The record file's name, relative to the working directory.
+extern const char* const HIGH_SCORE_FILE;
+
+// Only this many leading bytes of the file are read: a record is a few dozen
+// bytes, so anything longer is damaged and reading all of it is pointless. A
+// number cut off by the limit is left unread rather than read as its front.
+const size_t HIGH_SCORE_READ_LIMIT = 4096;
+
+// Parses a whole file's content: any bytes, not NUL-terminated, NULs allowed.
+// Reads like fscanf "%d", then, only when that was RECORD_LAYOUT_MARKER,
+// "%d" and "%lf" (the number as strtod reads it in the C locale). A value
+// that cannot be read leaves its variable as it was and ends the reading.
+// An integer outside int32 is unreadable (a best score that is out of range
+// is skipped and the time is still read); a time that is not finite is
+// unreadable. Times are in seconds.
+void parseHighScore(const char* data, size_t length, int32_t& bestScore, double& bestTime);
+
+// Writes the current layout, e.g. "-1 1234 12.3457": the score in decimal,
+// the time in seconds as printf "%g" (six significant digits, always a full
+// stop as the decimal point), no newline. Like snprintf: returns the length
+// of the whole text and writes at most size bytes, NUL included.
+size_t formatHighScore(char* out, size_t size, int32_t bestScore, double bestTime);
+
+// Fills the record from the file at path as far as it can be read; a file
+// that is missing, not a regular file or unreadable leaves both values as
+// they were (call with 0 and 0.0). Reports nothing.
+void readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path = HIGH_SCORE_FILE);
+
+// Replaces the file at path with the current layout so that a crash at any
+// moment leaves either the old record or the new one: writes path + ".tmp",
+// fsyncs it, renames it over path, then sync(). True when the new record is
+// on disk; on false the old file is untouched and no ".tmp" is left behind.
+// Reports nothing.
+bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path = HIGH_SCORE_FILE);
+
+// Compares a run's figures (score, longest split in seconds) with the record.
+// Beaten when runScore > bestScore, or else runTime > bestTime; then each
+// value is raised separately, only when the run's figure is greater.
+// Returns whether the record was beaten.
+bool raiseRecord(int32_t runScore, double runTime, int32_t& bestScore, double& bestTime);
+
+// Called at the start of every title-screen frame: raises the record from
+// the game world's run figures and writes the file when it was beaten. The
+// figures do not change between runs, so this writes at most once per run.
+// A failed write is not retried until a later run beats the record again.
+void updateRecord(int32_t& bestScore, double& bestTime, const char* path = HIGH_SCORE_FILE);

@@ -1,0 +1,527 @@
+// Tests for the record file: both layouts, damaged files, the exact text
+// written, the strict-beat rules and writes that fail without losing the record.
+#include "app/HighScore.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bands/BandGroup.h"
+#include "world/GameWorld.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Record = std::pair<int32_t, double>;
+
+Record parse(const std::string& content, Record start = {0, 0.0})
+{
+    parseHighScore(content.data(), content.size(), start.first, start.second);
+    return start;
+}
+
+// The designed reading, done by the C library itself, for texts without NULs
+// whose integers fit in int32.
+Record sscanfReference(const std::string& text)
+{
+    Record record{0, 0.0};
+    const char* p = text.c_str();
+    int first = 0;
+    int used = 0;
+    if (std::sscanf(p, "%d%n", &first, &used) != 1)
+        return record;
+    if (first != -1)
+        return {first, 0.0};
+    p += used;
+    int score = 0;
+    if (std::sscanf(p, "%d%n", &score, &used) != 1)
+        return record;
+    record.first = score;
+    p += used;
+    double time = 0.0;
+    if (std::sscanf(p, "%lf", &time) == 1)
+        record.second = time;
+    return record;
+}
+
+std::string format(int32_t score, double time)
+{
+    char out[64];
+    const size_t length = formatHighScore(out, sizeof out, score, time);
+    EXPECT_EQ(length, std::string(out).size());
+    return out;
+}
+
+int openFdCount()
+{
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+void writeRaw(const std::string& path, const std::string& content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    ASSERT_TRUE(out.good()) << path;
+}
+
+std::optional<std::string> readRaw(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void setRunFigures(int32_t score, double longestSplitSeconds)
+{
+    gameWorld.bands->runClock->score = score;
+    gameWorld.bands->runClock->longestSplitSeconds = longestSplitSeconds;
+}
+
+// Each test runs in its own empty working directory, so the default relative
+// path is exercised and no real record is ever touched.
+class HighScoreFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        oldDir = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "vlim-highscore-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        fs::current_path(dir);
+        setRunFigures(0, 0.0);
+        fdsBefore = openFdCount();
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(openFdCount(), fdsBefore) << "a file handle was left open";
+        setRunFigures(0, 0.0);
+        fs::current_path(oldDir);
+        fs::remove_all(dir);
+    }
+
+    Record readFile(const std::string& content, Record start = {0, 0.0})
+    {
+        writeRaw(HIGH_SCORE_FILE, content);
+        readHighScoreFile(start.first, start.second);
+        return start;
+    }
+
+    fs::path oldDir;
+    fs::path dir;
+    int fdsBefore = 0;
+};
+
+const std::string TEMP_FILE = std::string(HIGH_SCORE_FILE) + ".tmp";
+
+}  // namespace
+
+TEST(ParseHighScore, ReadsBothLayoutsAsFscanfWould)
+{
+    EXPECT_EQ(parse("-1 42 3.25"), Record(42, 3.25));
+    EXPECT_EQ(parse("-1 1234 12.3457"), Record(1234, 12.3457));
+    // Older layout: one integer; whatever follows it is ignored.
+    EXPECT_EQ(parse("42"), Record(42, 0.0));
+    EXPECT_EQ(parse("7 3.5"), Record(7, 0.0));
+    EXPECT_EQ(parse("-7"), Record(-7, 0.0));
+    EXPECT_EQ(parse("+42"), Record(42, 0.0));
+    EXPECT_EQ(parse("-01 5 2"), Record(5, 2.0));
+    // Missing values keep theirs.
+    EXPECT_EQ(parse("-1"), Record(0, 0.0));
+    EXPECT_EQ(parse("-1 500"), Record(500, 0.0));
+    EXPECT_EQ(parse("-1", {17, 1.5}), Record(17, 1.5));
+    EXPECT_EQ(parse("-1 500", {17, 1.5}), Record(500, 1.5));
+    EXPECT_EQ(parse("-1 x 2.5", {17, 1.5}), Record(17, 1.5));
+    // White space of every kind before and between the values.
+    EXPECT_EQ(parse(" \t\n\v\f\r-1\n\n42\r\n\t3.25\n"), Record(42, 3.25));
+    // The int32 limits themselves are values.
+    EXPECT_EQ(parse("-1 -2147483648 1"), Record(INT32_MIN, 1.0));
+    EXPECT_EQ(parse("2147483647"), Record(INT32_MAX, 0.0));
+    EXPECT_EQ(parse("-1 00000000000000000000007 1"), Record(7, 1.0));
+    // The time is whatever strtod makes of it, negative ones included.
+    EXPECT_EQ(parse("-1 5 2.5e1"), Record(5, 25.0));
+    EXPECT_EQ(parse("-1 5 .5"), Record(5, 0.5));
+    EXPECT_EQ(parse("-1 5 -2.5"), Record(5, -2.5));
+    EXPECT_EQ(parse("-1 5 3.5 junk"), Record(5, 3.5));
+    EXPECT_EQ(parse("-1 5 3.5x"), Record(5, 3.5));
+    EXPECT_EQ(parse("-1 5 0x1.8p1"), Record(5, 3.0));
+    EXPECT_EQ(parse("-1 5 1e-400"), Record(5, 0.0));
+    // Each value starts where the previous one stopped, as with fscanf.
+    EXPECT_EQ(parse("-1 5.5 3"), Record(5, 0.5));
+    EXPECT_EQ(parse("-1-5-2"), Record(-5, -2.0));
+}
+
+TEST(ParseHighScore, DamagedContentNeverYieldsAnUnbeatableOrUndefinedRecord)
+{
+    for (const char* text : {"", "   \n", "abc", "-", "- 1 5 2", "nan", "inf", "x-1 5 2", ".5"})
+        EXPECT_EQ(parse(text, {0, 0.0}), Record(0, 0.0)) << '"' << text << '"';
+    // A time that is not finite is unreadable; the score before it stands.
+    for (const char* text : {"-1 5 inf", "-1 5 -inf", "-1 5 infinity", "-1 5 nan", "-1 5 nan(123)",
+                             "-1 5 -nan", "-1 5 1e400", "-1 5 -1e400"})
+        EXPECT_EQ(parse(text, {0, 0.0}), Record(5, 0.0)) << text;
+    // Integers outside int32: the value is unreadable; an out-of-range score
+    // is still a whole number, so the time after it is read.
+    EXPECT_EQ(parse("-1 99999999999 1"), Record(0, 1.0));
+    EXPECT_EQ(parse("-1 2147483648 1"), Record(0, 1.0));
+    EXPECT_EQ(parse("-1 -2147483649 1"), Record(0, 1.0));
+    EXPECT_EQ(parse("-1 99999999999 1", {17, 1.5}), Record(17, 1.0));
+    EXPECT_EQ(parse("99999999999"), Record(0, 0.0));
+    EXPECT_EQ(parse("2147483648 -1 5 2"), Record(0, 0.0));
+    EXPECT_EQ(parse("-4294967297 5 2"), Record(0, 0.0));
+    EXPECT_EQ(parse(std::string(10000, '9')), Record(0, 0.0));
+    EXPECT_EQ(parse("-1 " + std::string(10000, '9') + " 2"), Record(0, 2.0));
+    // Binary bytes: a NUL is no white space and no digit.
+    EXPECT_EQ(parse(std::string("\0\0\x01\xff-1 5 2", 10)), Record(0, 0.0));
+    EXPECT_EQ(parse(std::string("-1\0 5 2", 7)), Record(0, 0.0));
+    EXPECT_EQ(parse(std::string("-1 5\0 2.5", 9)), Record(5, 0.0));
+    EXPECT_EQ(parse(std::string("42\0\xff\xfe", 5)), Record(42, 0.0));
+}
+
+TEST(ParseHighScore, StopsAtTheGivenLength)
+{
+    // The bytes after length belong to someone else and look like digits.
+    const char text[] = "-1 1234 5.75999";
+    int32_t score = 0;
+    double time = 0.0;
+    parseHighScore(text, 5, score, time);
+    EXPECT_EQ(score, 12);
+    EXPECT_EQ(time, 0.0);
+    parseHighScore(text, 11, score, time);
+    EXPECT_EQ(score, 1234);
+    EXPECT_EQ(time, 5.7);
+    score = 3;
+    parseHighScore(text, 0, score, time);
+    EXPECT_EQ(score, 3);
+}
+
+TEST(ParseHighScore, AgreesWithSscanfOnRandomText)
+{
+    // Short texts of signs, digits, points, white space and letters; digit
+    // runs are kept short so every integer fits and sscanf is defined.
+    const std::string alphabet = " \n\t-+0159.a";
+    std::mt19937 random(12345);
+    int compared = 0;
+    for (int i = 0; i < 50000; ++i) {
+        std::string text = random() % 2 ? "-1 " : "";
+        const int length = int(random() % 14);
+        for (int c = 0; c < length; ++c)
+            text += alphabet[random() % alphabet.size()];
+        int run = 0;
+        bool shortRuns = true;
+        for (char c : text) {
+            run = (c >= '0' && c <= '9') ? run + 1 : 0;
+            shortRuns = shortRuns && run <= 9;
+        }
+        if (!shortRuns)
+            continue;
+        ++compared;
+        ASSERT_EQ(parse(text, {0, 0.0}), sscanfReference(text)) << '"' << text << '"';
+    }
+    EXPECT_GT(compared, 40000);
+}
+
+TEST(ParseHighScore, RandomPiecesAndBytesGiveAFiniteTime)
+{
+    // Pieces of records and of damage, glued at random, with stray bytes.
+    const std::vector<std::string> pieces = {"-1", " ", "\n", "5", "-", "+", ".", "e", "x", "0x",
+                                             "inf", "nan", "1e400", "99999999999", "2.5",
+                                             std::string(1, '\0')};
+    std::mt19937 random(777);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        const int count = int(random() % 10);
+        for (int p = 0; p < count; ++p)
+            text += random() % 4 ? pieces[random() % pieces.size()] : std::string(1, char(random()));
+        // Exactly sized, so a sanitizer build sees any read past the end.
+        const std::vector<char> bytes(text.begin(), text.end());
+        int32_t score = 0;
+        double time = 0.0;
+        parseHighScore(bytes.data(), bytes.size(), score, time);
+        ASSERT_TRUE(std::isfinite(time)) << '"' << text << '"';
+    }
+}
+
+TEST(FormatHighScore, WritesTheCurrentLayoutByteExact)
+{
+    EXPECT_EQ(format(1234, 12.3456789), "-1 1234 12.3457");
+    EXPECT_EQ(format(1234, 0.0), "-1 1234 0");
+    EXPECT_EQ(format(1234, 100.5), "-1 1234 100.5");
+    EXPECT_EQ(format(0, 0.25), "-1 0 0.25");
+    EXPECT_EQ(format(-7, -2.5), "-1 -7 -2.5");
+    EXPECT_EQ(format(INT32_MIN, 1e-5), "-1 -2147483648 1e-05");
+    EXPECT_EQ(format(INT32_MAX, 1234567.0), "-1 2147483647 1.23457e+06");
+    EXPECT_EQ(format(5, 123456.0), "-1 5 123456");
+    EXPECT_EQ(format(5, 0.0001), "-1 5 0.0001");
+}
+
+TEST(FormatHighScore, MatchesPrintfG)
+{
+    std::mt19937 random(99);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    for (int i = 0; i < 20000; ++i) {
+        const int32_t score = int32_t(random());
+        const double time = std::ldexp(mantissa(random), int(random() % 80) - 40);
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%d %d %g", RECORD_LAYOUT_MARKER, score, time);
+        ASSERT_EQ(format(score, time), expected);
+    }
+}
+
+TEST(FormatHighScore, TruncatesLikeSnprintf)
+{
+    char out[8];
+    std::memset(out, 'z', sizeof out);
+    EXPECT_EQ(formatHighScore(out, 5, 1234, 0.0), 9u);
+    EXPECT_STREQ(out, "-1 1");
+    EXPECT_EQ(out[5], 'z');
+    out[0] = 'z';
+    EXPECT_EQ(formatHighScore(out, 0, 1234, 0.0), 9u);
+    EXPECT_EQ(out[0], 'z');
+}
+
+TEST(RaiseRecord, BeatenOnlyByAStrictlyHigherFigure)
+{
+    int32_t score = 100;
+    double time = 2.0;
+    EXPECT_FALSE(raiseRecord(100, 2.0, score, time));
+    EXPECT_FALSE(raiseRecord(99, 1.0, score, time));
+    EXPECT_FALSE(raiseRecord(100, std::nan(""), score, time));
+    EXPECT_EQ(score, 100);
+    EXPECT_EQ(time, 2.0);
+
+    // A higher time with a lower score keeps the old score.
+    EXPECT_TRUE(raiseRecord(50, 3.0, score, time));
+    EXPECT_EQ(score, 100);
+    EXPECT_EQ(time, 3.0);
+    // A higher score with a lower time keeps the old time.
+    EXPECT_TRUE(raiseRecord(200, 1.0, score, time));
+    EXPECT_EQ(score, 200);
+    EXPECT_EQ(time, 3.0);
+    EXPECT_TRUE(raiseRecord(201, 3.5, score, time));
+    EXPECT_EQ(score, 201);
+    EXPECT_EQ(time, 3.5);
+    // Once raised, the same figures are no longer a beat.
+    EXPECT_FALSE(raiseRecord(201, 3.5, score, time));
+
+    // Stored values below the figures of no run at all are beaten at once.
+    score = -7;
+    time = 0.0;
+    EXPECT_TRUE(raiseRecord(0, 0.0, score, time));
+    EXPECT_EQ(score, 0);
+    score = 5;
+    time = -2.5;
+    EXPECT_TRUE(raiseRecord(0, 0.0, score, time));
+    EXPECT_EQ(score, 5);
+    EXPECT_EQ(time, 0.0);
+}
+
+TEST_F(HighScoreFileTest, ReadsTheFileInTheWorkingDirectory)
+{
+    EXPECT_EQ(readFile("-1 42 3.25"), Record(42, 3.25));
+    EXPECT_EQ(readFile("42"), Record(42, 0.0));
+    EXPECT_EQ(readFile("-1 5 inf"), Record(5, 0.0));
+    EXPECT_EQ(readFile(""), Record(0, 0.0));
+    EXPECT_EQ(readFile(std::string("\0\0\0\0", 4)), Record(0, 0.0));
+    EXPECT_EQ(readFile("\n\n   -1 7 1.25\n"), Record(7, 1.25));
+}
+
+TEST_F(HighScoreFileTest, NoRegularFileKeepsTheValuesGiven)
+{
+    int32_t score = 17;
+    double time = 1.5;
+    readHighScoreFile(score, time);
+    EXPECT_EQ(Record(score, time), Record(17, 1.5)) << "missing file";
+
+    ASSERT_EQ(mkdir(HIGH_SCORE_FILE, 0755), 0);
+    readHighScoreFile(score, time);
+    EXPECT_EQ(Record(score, time), Record(17, 1.5)) << "directory";
+    ASSERT_EQ(rmdir(HIGH_SCORE_FILE), 0);
+
+    // Opening a FIFO for reading would wait for a writer for ever.
+    ASSERT_EQ(mkfifo(HIGH_SCORE_FILE, 0644), 0);
+    alarm(10);
+    readHighScoreFile(score, time);
+    alarm(0);
+    EXPECT_EQ(Record(score, time), Record(17, 1.5)) << "FIFO";
+    ASSERT_EQ(unlink(HIGH_SCORE_FILE), 0);
+
+    readHighScoreFile(score, time, "no/such/dir/highscore.dat");
+    EXPECT_EQ(Record(score, time), Record(17, 1.5)) << "missing directory";
+}
+
+TEST_F(HighScoreFileTest, HugeFilesReadOnlyTheirStart)
+{
+    const size_t limit = HIGH_SCORE_READ_LIMIT;
+    // White space within the limit is skipped as usual.
+    EXPECT_EQ(readFile(std::string(limit - 20, ' ') + "-1 5 2.5"), Record(5, 2.5));
+    // Values past the limit are not read: megabytes are never scanned.
+    EXPECT_EQ(readFile(std::string(3 << 20, '\n') + "-1 5 2.5"), Record(0, 0.0));
+    // Junk after the record does not matter, however long.
+    EXPECT_EQ(readFile("-1 5 2.5 " + std::string(3 << 20, 'x')), Record(5, 2.5));
+    EXPECT_EQ(readFile("42" + std::string(3 << 20, '7')), Record(0, 0.0));
+    // A number cut by the limit is not read as its front part ("12").
+    EXPECT_EQ(readFile(std::string(limit - 5, ' ') + "-1 123456 2.5"), Record(0, 0.0));
+    // A value ending exactly at the limit is whole.
+    EXPECT_EQ(readFile(std::string(limit - 6, ' ') + "-1 42 2.5"), Record(42, 0.0));
+}
+
+TEST_F(HighScoreFileTest, WriteThenReadGivesTheSixDigitRecord)
+{
+    const mode_t oldMask = umask(022);
+    writeRaw(HIGH_SCORE_FILE, "42\n");
+    EXPECT_TRUE(writeHighScoreFile(1234, 12.3456789));
+    umask(oldMask);
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 1234 12.3457");
+    EXPECT_FALSE(fs::exists(TEMP_FILE));
+    struct stat status;
+    ASSERT_EQ(stat(HIGH_SCORE_FILE, &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode));
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
+
+    int32_t score = 0;
+    double time = 0.0;
+    readHighScoreFile(score, time);
+    EXPECT_EQ(score, 1234);
+    EXPECT_EQ(time, 12.3457);
+
+    // A temporary file left by an interrupted write is replaced.
+    writeRaw(TEMP_FILE, "-1 999999 999");
+    EXPECT_TRUE(writeHighScoreFile(0, 0.25));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 0 0.25");
+    EXPECT_FALSE(fs::exists(TEMP_FILE));
+
+    // An explicit path is written next to itself.
+    ASSERT_EQ(mkdir("sub", 0755), 0);
+    EXPECT_TRUE(writeHighScoreFile(-7, 100.5, "sub/record"));
+    EXPECT_EQ(readRaw("sub/record"), "-1 -7 100.5");
+    EXPECT_FALSE(fs::exists("sub/record.tmp"));
+}
+
+TEST_F(HighScoreFileTest, FailedWriteLeavesTheOldFileIntact)
+{
+    const std::string old = "-1 100 2.5\n";
+    writeRaw(HIGH_SCORE_FILE, old);
+
+    // No room for a single byte (tests run as root, so permission bits would
+    // not stop the write). Done in a child so the limit stays there.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit none{0, 0};
+        if (setrlimit(RLIMIT_FSIZE, &none) != 0)
+            _exit(2);
+        _exit(writeHighScoreFile(999, 9.5) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the write claimed success; 2: no limit";
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), old);
+    EXPECT_FALSE(fs::exists(TEMP_FILE));
+
+    // The temporary name is taken by a directory: not ours to remove.
+    ASSERT_EQ(mkdir(TEMP_FILE.c_str(), 0755), 0);
+    EXPECT_FALSE(writeHighScoreFile(999, 9.5));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), old);
+    EXPECT_TRUE(fs::is_directory(TEMP_FILE));
+    ASSERT_EQ(rmdir(TEMP_FILE.c_str()), 0);
+
+    // The record's own name is a directory: the rename fails.
+    ASSERT_EQ(mkdir("dir.dat", 0755), 0);
+    EXPECT_FALSE(writeHighScoreFile(999, 9.5, "dir.dat"));
+    EXPECT_TRUE(fs::is_directory("dir.dat"));
+    EXPECT_TRUE(fs::is_empty("dir.dat"));
+    EXPECT_FALSE(fs::exists("dir.dat.tmp"));
+
+    EXPECT_FALSE(writeHighScoreFile(999, 9.5, "no/such/dir/highscore.dat"));
+    EXPECT_FALSE(fs::exists("no"));
+
+    // The record file survives all of it and is rewritten once possible.
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), old);
+    EXPECT_TRUE(writeHighScoreFile(999, 9.5));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 999 9.5");
+}
+
+TEST_F(HighScoreFileTest, UpdateRecordWritesOnceWhenARunBeatsTheRecord)
+{
+    int32_t score = 0;
+    double time = 0.0;
+    // Before any run the figures are 0 and 0.0: no write over a record that
+    // is at least that.
+    writeRaw(HIGH_SCORE_FILE, "42");
+    readHighScoreFile(score, time);
+    updateRecord(score, time);
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "42");
+
+    // The older layout is rewritten in the current one on the first beat.
+    setRunFigures(10, 1.5);
+    updateRecord(score, time);
+    EXPECT_EQ(Record(score, time), Record(42, 1.5));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 42 1.5");
+
+    // The next title-screen frames find the same figures: nothing is written.
+    ASSERT_EQ(unlink(HIGH_SCORE_FILE), 0);
+    updateRecord(score, time);
+    updateRecord(score, time);
+    EXPECT_FALSE(fs::exists(HIGH_SCORE_FILE));
+
+    setRunFigures(50, 1.0);
+    updateRecord(score, time);
+    EXPECT_EQ(Record(score, time), Record(50, 1.5));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 50 1.5");
+}
+
+TEST_F(HighScoreFileTest, NegativeStoredRecordIsRewrittenAtOnce)
+{
+    int32_t score = 0;
+    double time = 0.0;
+    writeRaw(HIGH_SCORE_FILE, "-7");
+    readHighScoreFile(score, time);
+    updateRecord(score, time);
+    EXPECT_EQ(Record(score, time), Record(0, 0.0));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 0 0");
+
+    score = 0;
+    time = 0.0;
+    writeRaw(HIGH_SCORE_FILE, "-1 5 -2.5");
+    readHighScoreFile(score, time);
+    EXPECT_EQ(time, -2.5);
+    updateRecord(score, time);
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 5 0");
+}
+
+TEST_F(HighScoreFileTest, UnwritableRecordStaysRaisedInMemory)
+{
+    int32_t score = 3;
+    double time = 1.0;
+    setRunFigures(8, 0.5);
+    updateRecord(score, time, "no/such/dir/highscore.dat");
+    EXPECT_EQ(Record(score, time), Record(8, 1.0));
+    EXPECT_FALSE(fs::exists("no"));
+}
