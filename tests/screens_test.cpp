@@ -71,6 +71,9 @@ protected:
 
     void TearDown() override
     {
+        // The game keeps its cached texts for the whole run; a test does not.
+        SDL_FreeSurface(display.scoreText);
+        SDL_FreeSurface(display.timeText);
         SDL_FreeSurface(screen);
         TTF_CloseFont(display.smallFont);
         TTF_CloseFont(display.titleFont);
