@@ -1,0 +1,234 @@
+/* Scripted input for the real vlim executable, loaded with LD_PRELOAD.
+ *
+ * The whole-game tests and tools/screenshots drive the unmodified game
+ * through it: it counts the frames the game presents (calls of SDL_Flip) and
+ * plays a script of input events and snapshots against that count, so a test
+ * says "press Return after frame 10" instead of racing a real clock.
+ *
+ * VLIM_SCRIPT names the script, one action a line, frames in rising order:
+ *   <frame> keydown <key> [ctrl|rctrl|shift]   key: return space up down
+ *   <frame> keyup <key>                             escape, or a letter/digit
+ *   <frame> joydown <button>    <frame> joyup <button>
+ *   <frame> quit                (the window's close button)
+ *   <frame> snapshot <file.bmp> (the screen of that frame, as flipped)
+ * Blank lines and lines starting with # are skipped. An event of frame N is
+ * pushed onto SDL's queue at the first SDL_PollEvent after the N-th flip, so
+ * it acts in frame N + 1; frame 0 means before the first flip.
+ *
+ * VLIM_VIRTUAL_TIME=1 makes the run deterministic: SDL_GetTicks reads 1 +
+ * 15 ms per presented frame (never 0, which the game takes as "not timed
+ * yet"), so every frame after the first has dt = 0.015; SDL_Delay returns at
+ * once; clock() reads 2000 microseconds of processor time per presented
+ * frame, so a split's time is its frame count times 2000 us.
+ *
+ * A game that is still running long after the script's last action would
+ * spin forever under virtual time: the shim ends it with status 97.
+ */
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE  /* RTLD_NEXT */
+#endif
+#include <SDL.h>
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+#include <unistd.h>
+
+enum { MAX_ACTIONS = 256, OVERRUN_FRAMES = 2000, STATUS_OVERRUN = 97, STATUS_BAD_SCRIPT = 98 };
+
+typedef struct {
+    unsigned long frame;
+    int isSnapshot;
+    SDL_Event event;     /* when not a snapshot */
+    char path[256];      /* when a snapshot */
+} Action;
+
+static Action actions[MAX_ACTIONS];
+static int actionCount = -1;  /* -1: script not read yet */
+static int nextEvent;         /* first action not yet pushed (events only) */
+static int nextSnapshot;      /* first action not yet taken (snapshots only) */
+static unsigned long framesFlipped;
+static int virtualTime;
+static const long CPU_MICROS_PER_FRAME = 2000;  /* CLOCKS_PER_SEC is 10^6 */
+
+/* The real function behind a wrapper. */
+static void* real(const char* name)
+{
+    void* f = dlsym(RTLD_NEXT, name);
+    if (!f) {
+        fprintf(stderr, "game_script: no %s to wrap\n", name);
+        _exit(STATUS_BAD_SCRIPT);
+    }
+    return f;
+}
+
+static void badScript(const char* file, int line, const char* why)
+{
+    fprintf(stderr, "game_script: %s:%d: %s\n", file, line, why);
+    _exit(STATUS_BAD_SCRIPT);
+}
+
+static SDLKey keyNamed(const char* name)
+{
+    if (!strcmp(name, "return")) return SDLK_RETURN;
+    if (!strcmp(name, "space")) return SDLK_SPACE;
+    if (!strcmp(name, "up")) return SDLK_UP;
+    if (!strcmp(name, "down")) return SDLK_DOWN;
+    if (!strcmp(name, "escape")) return SDLK_ESCAPE;
+    /* SDL 1.2 numbers letters and digits by their ASCII codes. */
+    if (strlen(name) == 1 && ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= '0' && name[0] <= '9')))
+        return (SDLKey)name[0];
+    return SDLK_UNKNOWN;
+}
+
+static SDLMod modifierNamed(const char* name)
+{
+    if (!*name) return KMOD_NONE;
+    if (!strcmp(name, "ctrl")) return KMOD_LCTRL;
+    if (!strcmp(name, "rctrl")) return KMOD_RCTRL;
+    if (!strcmp(name, "shift")) return KMOD_LSHIFT;
+    return (SDLMod)-1;
+}
+
+static void readScript(void)
+{
+    const char* env = getenv("VLIM_VIRTUAL_TIME");
+    virtualTime = env && !strcmp(env, "1");
+
+    actionCount = 0;
+    const char* file = getenv("VLIM_SCRIPT");
+    if (!file || !*file)
+        return;
+    FILE* in = fopen(file, "r");
+    if (!in)
+        badScript(file, 0, "cannot open the script");
+    char text[512];
+    int line = 0;
+    unsigned long lastFrame = 0;
+    while (fgets(text, sizeof text, in)) {
+        ++line;
+        char verb[32] = "", arg[256] = "", extra[32] = "";
+        unsigned long frame;
+        int fields = sscanf(text, "%lu %31s %255s %31s", &frame, verb, arg, extra);
+        if (fields <= 0)
+            continue;  /* blank line or comment: no frame number */
+        if (fields < 2)
+            badScript(file, line, "expected <frame> <action> ...");
+        if (frame < lastFrame)
+            badScript(file, line, "frames must not go back");
+        if (actionCount == MAX_ACTIONS)
+            badScript(file, line, "too many actions");
+        lastFrame = frame;
+
+        Action* a = &actions[actionCount];
+        memset(a, 0, sizeof *a);
+        a->frame = frame;
+        SDL_Event* e = &a->event;
+        if (!strcmp(verb, "keydown") || !strcmp(verb, "keyup")) {
+            int down = verb[3] == 'd';
+            e->type = down ? SDL_KEYDOWN : SDL_KEYUP;
+            e->key.state = down ? SDL_PRESSED : SDL_RELEASED;
+            e->key.keysym.sym = keyNamed(arg);
+            e->key.keysym.mod = modifierNamed(extra);
+            if (e->key.keysym.sym == SDLK_UNKNOWN || e->key.keysym.mod == (SDLMod)-1)
+                badScript(file, line, "unknown key or modifier");
+        } else if (!strcmp(verb, "joydown") || !strcmp(verb, "joyup")) {
+            int down = verb[3] == 'd';
+            e->type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+            e->jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+            e->jbutton.which = 0;
+            e->jbutton.button = (Uint8)atoi(arg);
+            if (fields < 3)
+                badScript(file, line, "which button?");
+        } else if (!strcmp(verb, "quit")) {
+            e->type = SDL_QUIT;
+        } else if (!strcmp(verb, "snapshot")) {
+            if (fields < 3 || frame == 0)
+                badScript(file, line, "snapshot needs a frame from 1 on and a file name");
+            a->isSnapshot = 1;
+            snprintf(a->path, sizeof a->path, "%s", arg);
+        } else {
+            badScript(file, line, "unknown action");
+        }
+        ++actionCount;
+    }
+    fclose(in);
+}
+
+static void ensureScript(void)
+{
+    if (actionCount < 0)
+        readScript();
+}
+
+int SDL_PollEvent(SDL_Event* event)
+{
+    static int (*realPollEvent)(SDL_Event*);
+    if (!realPollEvent)
+        realPollEvent = (int (*)(SDL_Event*))real("SDL_PollEvent");
+    ensureScript();
+    /* Through SDL's own queue, so the game sees them as it would see real
+     * input, in script order. */
+    for (; nextEvent < actionCount && actions[nextEvent].frame <= framesFlipped; ++nextEvent) {
+        if (!actions[nextEvent].isSnapshot && SDL_PushEvent(&actions[nextEvent].event) < 0) {
+            fprintf(stderr, "game_script: SDL_PushEvent: %s\n", SDL_GetError());
+            _exit(STATUS_BAD_SCRIPT);
+        }
+    }
+    return realPollEvent(event);
+}
+
+int SDL_Flip(SDL_Surface* screen)
+{
+    static int (*realFlip)(SDL_Surface*);
+    if (!realFlip)
+        realFlip = (int (*)(SDL_Surface*))real("SDL_Flip");
+    ensureScript();
+    ++framesFlipped;
+    for (; nextSnapshot < actionCount && actions[nextSnapshot].frame <= framesFlipped; ++nextSnapshot) {
+        const Action* a = &actions[nextSnapshot];
+        if (a->isSnapshot && a->frame == framesFlipped && SDL_SaveBMP(screen, a->path) < 0) {
+            fprintf(stderr, "game_script: snapshot %s: %s\n", a->path, SDL_GetError());
+            _exit(STATUS_BAD_SCRIPT);
+        }
+    }
+    if (actionCount > 0 && framesFlipped > actions[actionCount - 1].frame + OVERRUN_FRAMES) {
+        fprintf(stderr, "game_script: still running %d frames after the script's end\n", OVERRUN_FRAMES);
+        _exit(STATUS_OVERRUN);
+    }
+    return realFlip(screen);
+}
+
+Uint32 SDL_GetTicks(void)
+{
+    static Uint32 (*realGetTicks)(void);
+    ensureScript();
+    if (virtualTime)
+        return 1 + 15 * (Uint32)framesFlipped;
+    if (!realGetTicks)
+        realGetTicks = (Uint32 (*)(void))real("SDL_GetTicks");
+    return realGetTicks();
+}
+
+void SDL_Delay(Uint32 ms)
+{
+    static void (*realDelay)(Uint32);
+    ensureScript();
+    if (virtualTime)
+        return;
+    if (!realDelay)
+        realDelay = (void (*)(Uint32))real("SDL_Delay");
+    realDelay(ms);
+}
+
+clock_t clock(void)
+{
+    static clock_t (*realClock)(void);
+    ensureScript();
+    if (virtualTime)
+        return (clock_t)(CPU_MICROS_PER_FRAME * (long)framesFlipped);
+    if (!realClock)
+        realClock = (clock_t (*)(void))real("clock");
+    return realClock();
+}
