@@ -19,15 +19,29 @@ TEXT="60 60 120"
 fail()
 {
     echo "FAIL: $*" >&2
+    failed=1
     exit 1
 }
 
-# A fresh scratch directory in $work, removed at exit. Tests that start
-# processes of their own add them to the EXIT trap themselves.
+# A fresh scratch directory in $work, removed at exit unless the test failed:
+# then its screenshots and outputs are kept for a look.
 make_work()
 {
     work=$(mktemp -d "${TMPDIR:-/tmp}/vlim-$1.XXXXXX")
-    trap 'rm -rf "$work"' EXIT
+    trap at_exit EXIT
+}
+
+# Tests that start processes of their own redefine this to end them.
+stop_processes() { :; }
+
+at_exit()
+{
+    stop_processes
+    if [ -n "${failed:-}" ]; then
+        echo "kept for a look: $work" >&2
+    else
+        rm -rf "$work"
+    fi
 }
 
 # A directory the game can run in: "font.ttf" there is the test font.

@@ -1,0 +1,78 @@
+#!/bin/sh
+# The real game in a real X window (Xvfb, no window manager), driven with
+# xdotool and judged from screenshots of the screen as a player sees it:
+# the title screen, Return, the band between the cave walls, Control+C.
+set -eu
+. "$(dirname "$0")/game_test_lib.sh"
+
+command -v Xvfb >/dev/null || {
+    echo "SKIP: Xvfb is not installed"
+    exit 77
+}
+make_work window
+xvfb=""
+game_pid=""
+stop_processes()
+{
+    for pid in $game_pid $xvfb; do
+        kill "$pid" 2>/dev/null || true
+    done
+}
+
+# Xvfb picks a free display itself and writes its number once it is ready.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+tries=0
+until [ -s "$work/display" ]; do
+    tries=$((tries + 1))
+    [ $tries -le 100 ] && kill -0 $xvfb 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    sleep 0.1
+done
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
+
+game=$work/game
+make_game_dir "$game"
+(cd "$game" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$VLIM" >out 2>err) &
+game_pid=$!
+
+# Without a window manager keys reach only the window that has the focus,
+# and only a mapped window can take it.
+window=$(timeout 20 xdotool search --sync --onlyvisible --classname vlim | head -n 1) || true
+[ -n "$window" ] || fail "no vlim window appeared: $(cat "$game/err")"
+xdotool windowfocus --sync "$window"
+
+# Takes screenshots until check $1 passes on one (about 10 s at most); the
+# last one is left in $work/$2.png.
+wait_for_screen()
+{
+    tries=0
+    while :; do
+        import -window root "$work/$2.png" || fail "import cannot take a screenshot"
+        dump_pixels "$work/$2.png" "$work/$2.txt"
+        "$1" "$work/$2.txt" && return 0
+        tries=$((tries + 1))
+        [ $tries -lt 40 ] || fail "$1 never held on the screen: see $2.png"
+        sleep 0.25
+    done
+}
+
+wait_for_screen is_title_screen title
+xdotool key Return
+wait_for_screen is_fresh_band_in_play run
+# shellcheck disable=SC2086
+[ "$(count_colour "$work/run.txt" 30 0 250 80 $TEXT)" -lt 20 ] || fail "the title word stayed up during the run"
+
+xdotool key ctrl+c
+tries=0
+while kill -0 $game_pid 2>/dev/null; do
+    tries=$((tries + 1))
+    [ $tries -le 100 ] || fail "Control+C did not end the game"
+    sleep 0.1
+done
+status=0
+wait $game_pid || status=$?
+game_pid=""
+expect_status "$game" 0
+
+echo "real window: title screen, band between the walls, Control+C ends it"
