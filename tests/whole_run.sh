@@ -108,4 +108,18 @@ printf '%s' "-1 1000 $expected_time" >"$work/expected"
 cmp -s "$work/expected" "$game/highscore.dat" ||
     fail "record '$(cat "$game/highscore.dat")', expected '-1 1000 $expected_time'"
 
+# The same run on the handheld's buttons: Start (8), B (13) to split, Down
+# (4) and Up (0) together, and Select (9) to quit.
+game=$work/buttons
+make_game_dir "$game"
+sed -e 's/keydown return/joydown 8/' -e 's/keydown space/joydown 13/' -e 's/keyup space/joyup 13/' \
+    -e 's/keydown down/joydown 4/' -e 's/keydown up/joydown 0/' -e 's/keyup up/joyup 0/' \
+    -e 's/keydown c ctrl/joydown 9/' "$script" >"$work/buttons.script"
+! grep -q key "$work/buttons.script" || fail "buttons.script still has keys"
+run_scripted "$game" "$work/buttons.script"
+expect_status "$game" 0
+printf '%s' "$GOLDEN" >"$work/expected"
+cmp -s "$work/expected" "$game/highscore.dat" ||
+    fail "on the buttons the record is '$(cat "$game/highscore.dat" 2>/dev/null)', expected '$GOLDEN'"
+
 echo "whole run: record '$GOLDEN', merge in frame $merge"
