@@ -1,0 +1,59 @@
+// One frame of the game as the main loop runs it (without the delay and the
+// flip) on an off-screen surface, and the game states that the frame
+// benchmark and the allocation test put the world in.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/Screens.h"
+#include "bands/Band.h"
+#include "bands/RunClock.h"
+#include "cave/Cave.h"
+
+// dt of a frame on the 15 ms schedule, in seconds: 6 cave columns.
+const float FRAME_SECONDS = 0.015f;
+
+struct FrameScene {
+    SDL_Surface* screen = nullptr;  // 320x240, 16-bit RGB565 like the display
+    DisplayState display;           // fonts, record and the in-run text cache
+};
+
+// Starts SDL video (the dummy driver unless SDL_VIDEODRIVER names another: no
+// window is needed, only the event queue) and the font engine, opens both
+// fonts from fontPath and makes the surface. On failure prints why and
+// returns false.
+bool openFrameScene(FrameScene& scene, const char* fontPath);
+// Frees what openFrameScene made and the cached texts, and shuts SDL down.
+void closeFrameScene(FrameScene& scene);
+
+// One iteration of the main loop after the first, as app/main.cpp runs it:
+// clear, input and update, cave and bands, then the in-run display or the
+// title screen.
+void runGameFrame(FrameScene& scene, float dt = FRAME_SECONDS);
+
+// The world states, each from a fresh cave (column 0 at the left edge) so
+// that every run of a benchmark meets the same walls. Each runs frames until
+// the trails are full and leaves the in-run text cache warm.
+// No band: the title screen, as before the first run.
+void enterTitleScreen(FrameScene& scene);
+// One band flying level through the cave.
+void enterOneBandRun(FrameScene& scene);
+// Split held: two halves pushed apart, both trails full.
+void enterSplitRun(FrameScene& scene);
+
+// What a frame changes in the world, so that it can be put back and every
+// timed frame does the same work.
+struct WorldState {
+    Cave cave;
+    std::vector<Band> bands;
+    RunClock runClock;
+    int steer;
+    uint8_t splitHeld;
+};
+WorldState saveWorld();
+// The group must hold as many bands as when the state was saved; copies into
+// the bands it holds, so nothing is allocated.
+void restoreWorld(const WorldState& state);
