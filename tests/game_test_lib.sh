@@ -12,9 +12,11 @@ FONT=$(absolute "$3")
 
 # In the sanitizer build game_script, preloaded, comes before the ASan runtime
 # in the library list, which ASan refuses by default. That order is harmless
-# here: the shim replaces none of the runtime's functions.
+# here: the shim replaces none of the runtime's functions. Leaks inside the
+# libraries under the game are suppressed by lsan.supp, which says which.
 ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
-export ASAN_OPTIONS
+LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(absolute "$(dirname "$0")")/lsan.supp"
+export ASAN_OPTIONS LSAN_OPTIONS
 
 # The game's colours. Its 16-bit surface keeps them as RGB565, so a pixel
 # read back has lost the low bits of each channel: compare with a tolerance.
