@@ -89,6 +89,8 @@ bool hitsWall(const GameWorld& world, const Band& band, int column)
 
 void Band::draw(SDL_Surface* surface) const
 {
+    // Mapped once for the trail's up to 100 fills rather than per fill.
+    const uint32_t colour = mapRgb(surface, BAND_COLOUR);
     for (int x = 0; x < TRAIL_LENGTH; ++x) {
         const int s = slotAt(x);
         if (topEdge[s] == SENTINEL_EMPTY)
@@ -97,6 +99,6 @@ void Band::draw(SDL_Surface* surface) const
         // rows 110..128.
         const int y = truncToInt(topEdge[s]);
         const int h = truncToInt(bottomEdge[s] - topEdge[s]);
-        fillRectRgb(surface, x, y, 1, h, BAND_COLOUR);
+        fillRectMapped(surface, x, y, 1, h, colour);
     }
 }

@@ -260,6 +260,28 @@ TEST_F(WorldFrameTest, DrawPaintsTheCaveThenTheBands)
     SDL_FreeSurface(surface);
 }
 
+TEST_F(WorldFrameTest, ColoursAreMappedForEachSurfaceDrawnOn)
+{
+    // The cave and the bands map each colour once per drawing, never once
+    // for good: surfaces that order red and blue differently each get the
+    // true colours, whichever was drawn on before.
+    setWall(99, 100, 200);
+    gameWorld.bands->reset();
+    SDL_Surface* rgb = makeTestSurface();
+    SDL_Surface* bgr = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0x001F, 0x07E0, 0xF800, 0);
+    ASSERT_NE(rgb, nullptr);
+    ASSERT_NE(bgr, nullptr);
+    for (SDL_Surface* surface : {rgb, bgr, rgb}) {
+        SDL_FillRect(surface, nullptr, 0);
+        gameWorld.draw(surface);
+        EXPECT_EQ(pixelAt(surface, 99, 50), storedColour(surface, 17, 136, 102));
+        EXPECT_EQ(pixelAt(surface, 99, 120), storedColour(surface, 17, 102, 255));
+        EXPECT_EQ(pixelAt(surface, 99, 220), storedColour(surface, 17, 136, 102));
+    }
+    SDL_FreeSurface(rgb);
+    SDL_FreeSurface(bgr);
+}
+
 TEST_F(WorldFrameTest, FiguresComeFromTheBandGroup)
 {
     EXPECT_FALSE(gameWorld.anyBandAlive());
