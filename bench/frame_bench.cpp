@@ -8,8 +8,8 @@
 // renders. The difference is what the game's code adds. "update/<kind>" is
 // the world's update alone (6 cave columns and the bands' steps).
 //
-// After the runs a table gives each frame's median time, its floor's, their
-// ratio and the ratio's spread over the repetitions. By default every
+// After the runs a table gives each frame's CPU time and its floor's, median
+// and spread over the repetitions, and their ratio. By default every
 // benchmark runs 5 repetitions in random interleaving, so a burst of load on
 // the machine spreads over all kinds instead of hitting one; any
 // --benchmark_* flag given overrides that.
@@ -239,30 +239,35 @@ double median(std::vector<double> v)
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
 }
 
+// On a busy machine the slowest repetitions measure the neighbours; the
+// fastest is the least disturbed, so its ratio is given beside the medians'.
 void printSummary(const Collector& c)
 {
     auto has = [&](const std::string& name) { return c.times.count(name) && !c.times.at(name).empty(); };
+    auto fastest = [&](const std::string& name) {
+        return *std::min_element(c.times.at(name).begin(), c.times.at(name).end());
+    };
+    auto slowest = [&](const std::string& name) {
+        return *std::max_element(c.times.at(name).begin(), c.times.at(name).end());
+    };
     if (c.times.empty())
         return;
-    printf("\n%-10s %12s %12s %8s %17s\n", "frame", "game (us)", "floor (us)", "ratio", "ratio min..max");
+    printf("\nCPU time per frame in microseconds: median (fastest..slowest) of the repetitions\n");
+    printf("%-9s %-26s %-26s %7s %8s\n", "frame", "game", "floor", "ratio", "fastest");
     for (const char* kind : {"title", "one_band", "split"}) {
         const std::string game = std::string("frame/") + kind, floor = std::string("floor/") + kind;
         if (!has(game) || !has(floor))
             continue;
-        const std::vector<double>& g = c.times.at(game);
-        const std::vector<double>& f = c.times.at(floor);
-        // Repetition i of the one with repetition i of the other.
-        std::vector<double> ratios;
-        for (size_t i = 0; i < std::min(g.size(), f.size()); ++i)
-            ratios.push_back(g[i] / f[i]);
-        const auto range = std::minmax_element(ratios.begin(), ratios.end());
-        printf("%-10s %12.2f %12.2f %8.3f %8.3f..%-8.3f\n", kind, median(g), median(f), median(g) / median(f),
-               *range.first, *range.second);
+        char g[64], f[64];
+        snprintf(g, sizeof g, "%.1f (%.1f..%.1f)", median(c.times.at(game)), fastest(game), slowest(game));
+        snprintf(f, sizeof f, "%.1f (%.1f..%.1f)", median(c.times.at(floor)), fastest(floor), slowest(floor));
+        printf("%-9s %-26s %-26s %7.3f %8.3f\n", kind, g, f, median(c.times.at(game)) / median(c.times.at(floor)),
+               fastest(game) / fastest(floor));
     }
     for (const char* kind : {"one_band", "split"}) {
         const std::string update = std::string("update/") + kind, game = std::string("frame/") + kind;
         if (has(update) && has(game))
-            printf("update/%-8s %8.3f us, %5.2f %% of its in-run frame\n", kind, median(c.times.at(update)),
+            printf("update/%-8s %.3f us, %.2f %% of its in-run frame\n", kind, median(c.times.at(update)),
                    100.0 * median(c.times.at(update)) / median(c.times.at(game)));
     }
 }
