@@ -44,13 +44,15 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --classname vlim | head 
 [ -n "$window" ] || fail "no vlim window appeared: $(cat "$game/err")"
 xdotool windowfocus --sync "$window"
 
-# Takes screenshots until check $1 passes on one (about 10 s at most); the
-# last one is left in $work/$2.png.
+# Takes screenshots of the game's window until check $1 passes on one (about
+# 10 s at most); the last one is left in $work/$2.png. Of the window, not the
+# whole screen: classic SDL 1.2 maps it at the screen's top left corner, the
+# compatibility layer over SDL 2 in its middle.
 wait_for_screen()
 {
     tries=0
     while :; do
-        import -window root "$work/$2.png" || fail "import cannot take a screenshot"
+        import -window "$window" "$work/$2.png" || fail "import cannot take a screenshot"
         dump_pixels "$work/$2.png" "$work/$2.txt"
         "$1" "$work/$2.txt" && return 0
         tries=$((tries + 1))
