@@ -11,6 +11,9 @@
  *   <frame> joydown <button>    <frame> joyup <button>
  *   <frame> quit                (the window's close button)
  *   <frame> snapshot <file.bmp> (the screen of that frame, as flipped)
+ *   <frame> pause               (stop with SIGSTOP once that frame is on
+ *                                the display, for a look from outside;
+ *                                SIGCONT goes on)
  * Blank lines and lines starting with # are skipped. An event of frame N is
  * pushed onto SDL's queue at the first SDL_PollEvent after the N-th flip, so
  * it acts in frame N + 1; frame 0 means before the first flip.
@@ -37,6 +40,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <dlfcn.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -55,15 +59,15 @@ enum {
 
 typedef struct {
     unsigned long frame;
-    int isSnapshot;
-    SDL_Event event;     /* when not a snapshot */
-    char path[256];      /* when a snapshot */
+    enum { EVENT, SNAPSHOT, PAUSE } kind;
+    SDL_Event event;     /* an EVENT's */
+    char path[256];      /* a SNAPSHOT's */
 } Action;
 
 static Action actions[MAX_ACTIONS];
 static int actionCount = -1;  /* -1: script not read yet */
 static int nextEvent;         /* first action not yet pushed (events only) */
-static int nextSnapshot;      /* first action not yet taken (snapshots only) */
+static int nextSnapshot;      /* first action not yet taken at a flip (snapshots, pauses) */
 static unsigned long framesFlipped;
 static int virtualTime;
 static int randomInput;
@@ -174,8 +178,12 @@ static void readScript(void)
         } else if (!strcmp(verb, "snapshot")) {
             if (fields < 3 || frame == 0)
                 badScript(file, line, "snapshot needs a frame from 1 on and a file name");
-            a->isSnapshot = 1;
+            a->kind = SNAPSHOT;
             snprintf(a->path, sizeof a->path, "%s", arg);
+        } else if (!strcmp(verb, "pause")) {
+            if (frame == 0)
+                badScript(file, line, "pause needs a frame from 1 on");
+            a->kind = PAUSE;
         } else {
             badScript(file, line, "unknown action");
         }
@@ -277,7 +285,7 @@ int SDL_PollEvent(SDL_Event* event)
     /* Through SDL's own queue, so the game sees them as it would see real
      * input, in script order. */
     for (; nextEvent < actionCount && actions[nextEvent].frame <= framesFlipped; ++nextEvent) {
-        if (!actions[nextEvent].isSnapshot && SDL_PushEvent(&actions[nextEvent].event) < 0) {
+        if (actions[nextEvent].kind == EVENT && SDL_PushEvent(&actions[nextEvent].event) < 0) {
             fprintf(stderr, "game_script: SDL_PushEvent: %s\n", SDL_GetError());
             _exit(STATUS_BAD_SCRIPT);
         }
@@ -292,9 +300,13 @@ int SDL_Flip(SDL_Surface* screen)
         realFlip = (int (*)(SDL_Surface*))real("SDL_Flip");
     ensureScript();
     ++framesFlipped;
+    int pause = 0;
     for (; nextSnapshot < actionCount && actions[nextSnapshot].frame <= framesFlipped; ++nextSnapshot) {
         const Action* a = &actions[nextSnapshot];
-        if (a->isSnapshot && a->frame == framesFlipped && SDL_SaveBMP(screen, a->path) < 0) {
+        if (a->frame != framesFlipped)
+            continue;
+        pause |= a->kind == PAUSE;
+        if (a->kind == SNAPSHOT && SDL_SaveBMP(screen, a->path) < 0) {
             fprintf(stderr, "game_script: snapshot %s: %s\n", a->path, SDL_GetError());
             _exit(STATUS_BAD_SCRIPT);
         }
@@ -305,7 +317,10 @@ int SDL_Flip(SDL_Surface* screen)
     }
     checkKeptTexts();
     virtualTicks += randomInput ? soakFrameDone(framesFlipped, textsRendered) : FRAME_MS;
-    return realFlip(screen);
+    const int flipped = realFlip(screen);
+    if (pause)
+        raise(SIGSTOP);
+    return flipped;
 }
 
 Uint32 SDL_GetTicks(void)

@@ -52,6 +52,28 @@ at_exit()
     fi
 }
 
+# Starts Xvfb with a screen of $1 (WIDTHxHEIGHTxDEPTH) on a display it picks
+# itself, exports DISPLAY, and leaves its pid in $xvfb for stop_processes.
+# Skips the test (status 77) where Xvfb is not installed.
+start_xvfb()
+{
+    command -v Xvfb >/dev/null || {
+        echo "SKIP: Xvfb is not installed"
+        exit 77
+    }
+    # Xvfb writes its display number once it is ready.
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    tries=0
+    until [ -s "$work/display" ]; do
+        tries=$((tries + 1))
+        [ $tries -le 100 ] && kill -0 $xvfb 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+        sleep 0.1
+    done
+    DISPLAY=:$(cat "$work/display")
+    export DISPLAY
+}
+
 # A directory the game can run in: "font.ttf" there is the test font.
 make_game_dir()
 {

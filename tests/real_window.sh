@@ -5,10 +5,6 @@
 set -eu
 . "$(dirname "$0")/game_test_lib.sh"
 
-command -v Xvfb >/dev/null || {
-    echo "SKIP: Xvfb is not installed"
-    exit 77
-}
 make_work window
 xvfb=""
 game_pid=""
@@ -18,18 +14,7 @@ stop_processes()
         kill "$pid" 2>/dev/null || true
     done
 }
-
-# Xvfb picks a free display itself and writes its number once it is ready.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-tries=0
-until [ -s "$work/display" ]; do
-    tries=$((tries + 1))
-    [ $tries -le 100 ] && kill -0 $xvfb 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    sleep 0.1
-done
-DISPLAY=:$(cat "$work/display")
-export DISPLAY
+start_xvfb 640x480x24
 
 game=$work/game
 make_game_dir "$game"

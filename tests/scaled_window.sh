@@ -1,0 +1,64 @@
+#!/bin/sh
+# The desktop launcher on a 1920x1080 screen: through the SDL 1.2
+# compatibility layer the 320x240 playfield fills a 1280x960 window, and every
+# pixel of the window shows the game's pixel at that scale, nearest-neighbour.
+# With VLIM_WINDOW_PICTURE set, the screenshot is kept there (tools/screenshots).
+set -eu
+. "$(dirname "$0")/game_test_lib.sh"
+
+LAUNCHER=$(dirname "$VLIM")/vlim-launch
+# The choices the launcher makes are under test, not a player's own.
+unset SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD
+ls /usr/lib/*/sdl12-compat/libSDL-1.2.so.* >/dev/null 2>&1 || {
+    echo "SKIP: libsdl1.2-compat is not installed"
+    exit 77
+}
+make_work scaled
+xvfb=""
+game_pid=""
+stop_processes()
+{
+    [ -z "$game_pid" ] || kill -CONT "$game_pid" 2>/dev/null || true
+    for pid in $game_pid $xvfb; do
+        kill "$pid" 2>/dev/null || true
+    done
+}
+start_xvfb 1920x1080x24
+
+# Frame 65 of a run: a split in flight. The game stops itself once that frame
+# is on the display, so the window can be read at leisure, and quits when it
+# is woken.
+printf '%s\n' "10 keydown return" "20 keydown space" "50 keyup space" \
+    "65 snapshot $work/frame.bmp" "65 pause" "66 keydown c ctrl" >"$work/script"
+XDG_DATA_HOME=$work/data SDL_AUDIODRIVER=dummy VLIM_VIRTUAL_TIME=1 VLIM_SCRIPT=$work/script \
+    LD_PRELOAD="$GAME_SCRIPT" "$LAUNCHER" >"$work/out" 2>"$work/err" &
+game_pid=$!
+
+tries=0
+until [ "$(ps -o stat= -p "$game_pid" | cut -c1)" = T ]; do
+    tries=$((tries + 1))
+    [ $tries -le 200 ] && kill -0 "$game_pid" 2>/dev/null || fail "the game never reached frame 65: $(cat "$work/err")"
+    sleep 0.05
+done
+
+window=$(xdotool search --onlyvisible --classname vlim | head -n 1) || true
+[ -n "$window" ] || fail "no vlim window"
+geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF} /Height:/ {h = $NF} END {print w "x" h "+" x "+" y}')
+[ "${geometry%%+*}" = 1280x960 ] || fail "the window is ${geometry%%+*}, expected 1280x960 (scale 4)"
+
+import -window root -crop "$geometry" +repage "$work/window.png"
+convert "$work/frame.bmp" -filter point -resize 400% "$work/expected.png"
+# The playfield's 16-bit colours reach 24 bits by two roads (the compatibility
+# layer, ImageMagick reading the BMP) that may fill the low bits differently:
+# allow 3 % a channel, far less than lies between any two colours of the game.
+differing=$(compare -fuzz 3% -metric AE "$work/window.png" "$work/expected.png" null: 2>&1) || true
+[ "$differing" = 0 ] || fail "$differing of the window's pixels differ from the playfield at scale 4"
+[ -z "${VLIM_WINDOW_PICTURE:-}" ] || convert "$work/window.png" -strip "$VLIM_WINDOW_PICTURE"
+
+kill -CONT "$game_pid"
+status=0
+wait "$game_pid" || status=$?
+game_pid=""
+[ "$status" -eq 0 ] || fail "the game ended with status $status: $(cat "$work/err")"
+echo "scaled window: 1280x960, the playfield at scale 4 pixel for pixel"
