@@ -1,4 +1,4 @@
-// What one frame of vlim costs, next to the least the design lets it cost.
+// What one frame of vlim costs, next to the least that its SDL calls cost.
 //
 // Each kind of frame is timed twice on the same off-screen 320x240 16-bit
 // surface: "frame/<kind>" runs the game's own code, as the main loop does
