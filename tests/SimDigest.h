@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,13 +57,18 @@ struct SimulationStats {
     int framesOver100Columns = 0;  // longer than a band's trail
     int maxColumnsInFrame = 0;
     int framesClockPast2To31 = 0;  // frames whose clock reading a 32-bit clock_t wraps
+    int mergesAcross2To31 = 0;     // banked splits that began before that point, ended after
     int32_t bestScore = 0;
     double longestSplit = 0.0;
 };
 
 struct Checkpoint {
     int frame = 0;
-    uint64_t world = 0;
+    // The world digest of every frame so far, chained: a difference in any
+    // frame shows in every later checkpoint, also where the run that had it
+    // was reset before the checkpoint.
+    uint64_t history = 0;
+    uint64_t world = 0;  // the world as it is at this frame
     uint64_t cave = 0;
     uint64_t bands = 0;
     uint64_t clock = 0;
@@ -78,14 +84,17 @@ void resetGlobalWorld();
 // Resets the global world, then plays `frames` frames of seeded random input
 // through the input mapping, with frame times drawn from a mix of normal
 // frames, jitter, frames too short for a column and stalls of up to 3 s, and
-// a processor clock advanced by a drawn amount per frame, starting 20 s of
-// processor time before 2^31 microseconds. A checkpoint is taken after every
+// a processor clock advanced by a drawn amount per frame, starting 22.5 s
+// of processor time before 2^31 microseconds. A checkpoint is taken after every
 // `every` frames. Uses the global world and the test processor clock.
+// afterFrame, if given, is called after each frame's update, before the
+// frame's state is digested (tests use it to disturb a run).
 std::vector<Checkpoint> runSeededSimulation(uint64_t seed, int frames, int every,
-                                            SimulationStats* stats = nullptr);
+                                            SimulationStats* stats = nullptr,
+                                            const std::function<void(int frame)>& afterFrame = nullptr);
 
-// "frame 1000 world <16 hex> cave <16 hex> bands <16 hex> clock <16 hex>
-//  score 12 alive 1 columns 7040", one line, no newline.
+// "frame 1000 history <16 hex> world <16 hex> cave <16 hex> bands <16 hex>
+//  clock <16 hex> score 12 alive 1 columns 7040", one line, no newline.
 std::string formatCheckpoint(const Checkpoint& checkpoint);
 // "stats frames 10000 runs 12 ...", one line, no newline; the longest split
 // is printed as the bits of the double, so it too compares exactly.
