@@ -19,12 +19,25 @@ uint32_t nextFrameTicks = 0;           // when the next frame is due; only ever 
 static const char* const MENU_DIRECTORY = "/usr/gp2x";
 static const char* const MENU_PROGRAM = "/usr/gp2x/gp2xmenu";
 
+// Set on the game's own ways out. Any other exit comes from inside a library,
+// e.g. Xlib ending the process when the display is lost: shutting SDL down
+// from there would re-enter it on a dead connection (SDL 2 under the
+// compatibility layer then spins forever), so only the hand-over follows.
+static bool leavingOnPurpose = false;
+
+static void leave(int status)
+{
+    leavingOnPurpose = true;
+    exit(status);
+}
+
 // Runs at exit, before the game world is destroyed: shuts SDL down and
 // replaces the process with the handheld's menu. Where there is no menu (any
 // desktop) execl fails and the process ends with its own status.
 static void exitToMenu()
 {
-    SDL_Quit();
+    if (leavingOnPurpose)
+        SDL_Quit();
     if (chdir(MENU_DIRECTORY) != 0) {
         // Ignored: the menu is started from wherever we are.
     }
@@ -64,7 +77,7 @@ int main(int, char**)
     screenSurface = SDL_SetVideoMode(320, 240, 16, 0);
     if (!screenSurface) {
         fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());
-        exit(2);
+        leave(2);
     }
     if (SDL_NumJoysticks() > 0) {
         joystick0 = SDL_JoystickOpen(0);
@@ -73,7 +86,7 @@ int main(int, char**)
     }
     if (TTF_Init() == -1) {
         printf("TTF_Init: %s\n", SDL_GetError());
-        exit(2);
+        leave(2);
     }
     display.smallFont = openFont(16);
     display.titleFont = openFont(66);
@@ -100,5 +113,6 @@ int main(int, char**)
         nextFrameTicks += FRAME_PERIOD_MS;
         SDL_Flip(screenSurface);
     }
+    leavingOnPurpose = true;
     return 0;
 }

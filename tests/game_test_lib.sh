@@ -61,7 +61,9 @@ start_xvfb()
         echo "SKIP: Xvfb is not installed"
         exit 77
     }
-    # Xvfb writes its display number once it is ready.
+    # Xvfb writes its display number once it is ready; a number left by an
+    # earlier Xvfb of the same test must not be taken for it.
+    rm -f "$work/display"
     Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb=$!
     tries=0
