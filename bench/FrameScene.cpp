@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "bands/BandGroup.h"
+#include "tests/CoreTestSupport.h"
 #include "world/GameWorld.h"
 
 // Frames enough for 100 columns at 6 a frame, so every trail is full.
@@ -61,13 +62,7 @@ static void freshWorld()
 {
     gameWorld.cave->init();
     columnsThisFrame = 0;
-    BandGroup& group = *gameWorld.bands;
-    for (Band* band : group.bands)
-        delete band;
-    group.bands.clear();
-    group.steer = 0;
-    group.splitHeld = 0;
-    group.runClock->reset();
+    emptyGroup(*gameWorld.bands);
 }
 
 static void runFrames(FrameScene& scene, int count)

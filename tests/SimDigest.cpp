@@ -9,6 +9,7 @@
 
 #include "bands/BandGroup.h"
 #include "cave/Cave.h"
+#include "tests/CoreTestSupport.h"
 #include "tests/FakeProcessorClock.h"
 #include "world/GameWorld.h"
 #include "world/Input.h"
@@ -100,13 +101,7 @@ uint64_t worldDigest(const GameWorld& world)
 void resetGlobalWorld()
 {
     gameWorld.cave->init();
-    BandGroup& group = *gameWorld.bands;
-    for (Band* band : group.bands)
-        delete band;
-    group.bands.clear();
-    group.steer = 0;
-    group.splitHeld = 0;
-    group.runClock->reset();
+    emptyGroup(*gameWorld.bands);
     gameWorld.quitRequested = 0;
     columnsThisFrame = 0;
 }
