@@ -45,4 +45,38 @@ dump_pixels "$game/title.bmp" "$work/title.txt"
 dump_pixels "$game/run.bmp" "$work/run.txt"
 is_fresh_band_in_play "$work/run.txt" || fail "no font: no band in play after Return (run.bmp)"
 
+# Failures no real machine here can be made to produce, made by the shim
+# (VLIM_FAIL): each reports the library's error text on its own stream.
+# Runs game $1 with VLIM_FAIL=$1 and the script $2, expecting status $3.
+fail_on_purpose()
+{
+    game=$work/fail-$1
+    make_game_dir "$game"
+    printf '%s\n' "$2" >"$game/script"
+    export VLIM_FAIL="$1"
+    run_scripted "$game" "$game/script"
+    unset VLIM_FAIL
+    expect_status "$game" "$3"
+}
+reason="failed on purpose (VLIM_FAIL=video-mode)"
+fail_on_purpose video-mode "5 keydown c ctrl" 2
+[ "$(cat "$game/err")" = "Couldn't set 320x240x16 video mode: $reason" ] && [ ! -s "$game/out" ] ||
+    fail "video mode: stderr '$(cat "$game/err")', stdout '$(cat "$game/out")'"
+
+reason="failed on purpose (VLIM_FAIL=ttf-init)"
+fail_on_purpose ttf-init "5 keydown c ctrl" 2
+[ "$(cat "$game/out")" = "TTF_Init: $reason" ] && [ ! -s "$game/err" ] ||
+    fail "TTF_Init: stdout '$(cat "$game/out")', stderr '$(cat "$game/err")'"
+
+# A joystick that does not open is reported and the game plays on the keyboard.
+reason="failed on purpose (VLIM_FAIL=joystick)"
+fail_on_purpose joystick "10 keydown return
+40 snapshot run.bmp
+50 keydown c ctrl" 0
+[ "$(cat "$game/err")" = "Couldn't open joystick 0: $reason" ] && [ ! -s "$game/out" ] ||
+    fail "joystick: stderr '$(cat "$game/err")', stdout '$(cat "$game/out")'"
+dump_pixels "$game/run.bmp" "$work/joystick-run.txt"
+# shellcheck disable=SC2086
+[ "$(count_colour "$work/joystick-run.txt" 99 0 99 239 $BAND)" -gt 0 ] || fail "joystick: no band in play after Return"
+
 echo "start-up failures: as expected"
