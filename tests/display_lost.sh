@@ -7,14 +7,6 @@ set -eu
 . "$(dirname "$0")/game_test_lib.sh"
 
 make_work lost
-xvfb=""
-game_pid=""
-stop_processes()
-{
-    for pid in $game_pid $xvfb; do
-        kill -9 "$pid" 2>/dev/null || true
-    done
-}
 
 # Starts $@ on a fresh Xvfb, ends the Xvfb once the game's window is up, and
 # fails unless the game is gone within 5 s.

@@ -39,8 +39,17 @@ make_work()
     trap at_exit EXIT
 }
 
-# Tests that start processes of their own redefine this to end them.
-stop_processes() { :; }
+# A game or an Xvfb that a test started in the background: ended at exit,
+# whatever state they are in (a game may be stopped, or stuck on a lost
+# display), so nothing outlives the test.
+game_pid=""
+xvfb=""
+stop_processes()
+{
+    for pid in $game_pid $xvfb; do
+        kill -9 "$pid" 2>/dev/null || true
+    done
+}
 
 at_exit()
 {

@@ -6,14 +6,6 @@ set -eu
 . "$(dirname "$0")/game_test_lib.sh"
 
 make_work window
-xvfb=""
-game_pid=""
-stop_processes()
-{
-    for pid in $game_pid $xvfb; do
-        kill "$pid" 2>/dev/null || true
-    done
-}
 start_xvfb 640x480x24
 
 game=$work/game

@@ -14,15 +14,6 @@ ls /usr/lib/*/sdl12-compat/libSDL-1.2.so.* >/dev/null 2>&1 || {
     exit 77
 }
 make_work scaled
-xvfb=""
-game_pid=""
-stop_processes()
-{
-    [ -z "$game_pid" ] || kill -CONT "$game_pid" 2>/dev/null || true
-    for pid in $game_pid $xvfb; do
-        kill "$pid" 2>/dev/null || true
-    done
-}
 start_xvfb 1920x1080x24
 
 # Frame 65 of a run: a split in flight. The game stops itself once that frame
