@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "app/Frame.h"
 #include "app/FrameSchedule.h"
 #include "app/HighScore.h"
 #include "app/Screens.h"
@@ -92,20 +93,13 @@ int main(int, char**)
     display.titleFont = openFont(66);
 
     while (!gameWorld.quitRequested) {
-        SDL_FillRect(screenSurface, nullptr, SDL_MapRGB(screenSurface->format, 0, 0, 0));
+        clearScreen(screenSurface);
 
         float dt = 0.0f;
         if (!timeFrame(lastFrameTicks, SDL_GetTicks(), dt))
             continue;  // the first reading only starts the clock
 
-        gameWorld.handleInputAndUpdate(dt);
-        gameWorld.draw(screenSurface);
-        // Chosen after the update, so the switch happens in the frame in
-        // which the last band dies or a run starts.
-        if (gameWorld.anyBandAlive())
-            drawHud(display, screenSurface);
-        else
-            drawTitleScreen(display, screenSurface);
+        playFrame(display, screenSurface, dt);
 
         // Delayed even by 0; the schedule is never reset from the clock, so
         // after a slow frame the next ones catch up without dropping any.

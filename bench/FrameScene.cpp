@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/Frame.h"
 #include "bands/BandGroup.h"
 #include "tests/CoreTestSupport.h"
 #include "world/GameWorld.h"
@@ -47,13 +48,8 @@ void closeFrameScene(FrameScene& scene)
 
 void runGameFrame(FrameScene& scene, float dt)
 {
-    SDL_FillRect(scene.screen, nullptr, SDL_MapRGB(scene.screen->format, 0, 0, 0));
-    gameWorld.handleInputAndUpdate(dt);
-    gameWorld.draw(scene.screen);
-    if (gameWorld.anyBandAlive())
-        drawHud(scene.display, scene.screen);
-    else
-        drawTitleScreen(scene.display, scene.screen);
+    clearScreen(scene.screen);
+    playFrame(scene.display, scene.screen, dt);
 }
 
 // The cave from its first column and the group with no band, no input held
