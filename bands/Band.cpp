@@ -89,16 +89,16 @@ bool hitsWall(const GameWorld& world, const Band& band, int column)
 
 void Band::draw(SDL_Surface* surface) const
 {
-    // Mapped once for the trail's up to 100 fills rather than per fill.
-    const uint32_t colour = mapRgb(surface, BAND_COLOUR);
-    for (int x = 0; x < TRAIL_LENGTH; ++x) {
-        const int s = slotAt(x);
+    // Position x is the slot after position x - 1: stepped, not reduced
+    // modulo 100 for each sample.
+    int s = slotAt(0);
+    for (int x = 0; x < TRAIL_LENGTH; ++x, s = s + 1 == TRAIL_LENGTH ? 0 : s + 1) {
         if (topEdge[s] == SENTINEL_EMPTY)
             continue;
         // Top and height are truncated separately: 110.7..130.2 covers
         // rows 110..128.
         const int y = truncToInt(topEdge[s]);
         const int h = truncToInt(bottomEdge[s] - topEdge[s]);
-        fillRectMapped(surface, x, y, 1, h, colour);
+        fillRectRgb(surface, x, y, 1, h, BAND_COLOUR);
     }
 }

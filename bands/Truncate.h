@@ -7,11 +7,9 @@
 
 inline int32_t truncToInt(double value)
 {
-    if (!(value == value))
-        return 0;
-    if (value >= 2147483647.0)
-        return INT32_MAX;
-    if (value <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(value);
+    // Every value strictly between these truncates into the int32 range;
+    // NaN fails both comparisons.
+    if (value > -2147483649.0 && value < 2147483648.0)
+        return static_cast<int32_t>(value);
+    return value > 0.0 ? INT32_MAX : value < 0.0 ? INT32_MIN : 0;
 }

@@ -66,11 +66,12 @@ int Cave::bottomAt(int x) const
 
 void Cave::draw(SDL_Surface* surface) const
 {
-    // Mapped once for the 640 fills rather than per fill.
-    const uint32_t colour = mapRgb(surface, WALL_COLOUR);
+    // The slot steps along with the screen column instead of being reduced
+    // modulo 320 for each of them.
+    int s = slotAt(0);
     for (int x = 0; x < COLUMNS; ++x) {
-        const int s = slotAt(x);
-        fillRectMapped(surface, x, 0, 1, top[s], colour);
-        fillRectMapped(surface, x, bottom[s], 1, SCREEN_HEIGHT - bottom[s], colour);
+        fillRectRgb(surface, x, 0, 1, top[s], WALL_COLOUR);
+        fillRectRgb(surface, x, bottom[s], 1, SCREEN_HEIGHT - bottom[s], WALL_COLOUR);
+        s = s + 1 == COLUMNS ? 0 : s + 1;
     }
 }

@@ -1,9 +1,12 @@
 // The run clock: banking splits into the score by points and processor time.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "bands/RunClock.h"
+#include "bands/Truncate.h"
 #include "tests/FakeProcessorClock.h"
 
 namespace {
@@ -146,6 +149,20 @@ TEST_F(RunClockTest, PointsAndScoreSaturateInsteadOfOverflowing)
     clock.score = INT32_MAX - 10;
     bankSplit(2500, 0, 1000000);  // + 5
     EXPECT_EQ(clock.score, INT32_MAX - 5);
+}
+
+TEST(Truncation, TowardZeroSaturatingAtTheLimitsAndNanIsZero)
+{
+    EXPECT_EQ(truncToInt(20.7), 20);
+    EXPECT_EQ(truncToInt(-20.7), -20);
+    EXPECT_EQ(truncToInt(-0.5), 0);
+    EXPECT_EQ(truncToInt(2147483647.9), INT32_MAX);
+    EXPECT_EQ(truncToInt(2147483648.0), INT32_MAX);
+    EXPECT_EQ(truncToInt(-2147483648.9), INT32_MIN);
+    EXPECT_EQ(truncToInt(-2147483649.0), INT32_MIN);
+    EXPECT_EQ(truncToInt(1e300), INT32_MAX);
+    EXPECT_EQ(truncToInt(-std::numeric_limits<double>::infinity()), INT32_MIN);
+    EXPECT_EQ(truncToInt(std::nan("")), 0);
 }
 
 }  // namespace

@@ -262,9 +262,9 @@ TEST_F(WorldFrameTest, DrawPaintsTheCaveThenTheBands)
 
 TEST_F(WorldFrameTest, ColoursAreMappedForEachSurfaceDrawnOn)
 {
-    // The cave and the bands map each colour once per drawing, never once
-    // for good: surfaces that order red and blue differently each get the
-    // true colours, whichever was drawn on before.
+    // The fills reuse the colour mapped last only for a surface that maps
+    // alike: surfaces that order red and blue differently each get the true
+    // colours, whichever was drawn on before.
     setWall(99, 100, 200);
     gameWorld.bands->reset();
     SDL_Surface* rgb = makeTestSurface();
@@ -311,6 +311,52 @@ TEST(FillRectTest, ClipsAndDrawsNothingForEmptyRectangles)
     fillRectRgb(surface, 315, 238, 10, 10, red);  // clipped at the far corner
     EXPECT_EQ(countAll(surface, stored), 15 + 10);
     SDL_FreeSurface(surface);
+}
+
+TEST(FillRectTest, ReusesTheColourMappedLastOnlyWhileItMapsAlike)
+{
+    // New bytes behind the same pointer are mapped afresh.
+    uint8_t colour[3] = {255, 0, 0};
+    SDL_Surface* surface = makeTestSurface(2, 1);
+    ASSERT_NE(surface, nullptr);
+    fillRectRgb(surface, 0, 0, 1, 1, colour);
+    colour[0] = 0;
+    colour[2] = 255;
+    fillRectRgb(surface, 1, 0, 1, 1, colour);
+    EXPECT_EQ(pixelAt(surface, 0, 0), storedColour(surface, 255, 0, 0));
+    EXPECT_EQ(pixelAt(surface, 1, 0), storedColour(surface, 0, 0, 255));
+    SDL_FreeSurface(surface);
+
+    // Red and blue swapped, its format most likely made where the freed one was.
+    SDL_Surface* bgr = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 16, 0x001F, 0x07E0, 0xF800, 0);
+    ASSERT_NE(bgr, nullptr);
+    fillRectRgb(bgr, 0, 0, 1, 1, colour);
+    EXPECT_EQ(pixelAt(bgr, 0, 0), storedColour(bgr, 0, 0, 255));
+    SDL_FreeSurface(bgr);
+
+    // Paletted surfaces, whose palettes change between fills of one colour;
+    // the second has the masks, and so the shifts and losses, of the 16-bit
+    // surface drawn on just before it.
+    SDL_Surface* packed = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 16, 0xE0, 0x1C, 0x03, 0);
+    ASSERT_NE(packed, nullptr);
+    for (Uint32 masks : {0u, 1u}) {
+        SDL_Surface* paletted =
+            SDL_CreateRGBSurface(SDL_SWSURFACE, 2, 1, 8, masks * 0xE0, masks * 0x1C, masks * 0x03, 0);
+        ASSERT_NE(paletted, nullptr);
+        const Uint8* indices = static_cast<const Uint8*>(paletted->pixels);
+        fillRectRgb(packed, 0, 0, 1, 1, colour);
+        for (int x = 0; x < 2; ++x) {
+            SDL_Color blueAt[4] = {{255, 255, 255, 0}, {255, 255, 255, 0}, {255, 255, 255, 0}, {255, 255, 255, 0}};
+            blueAt[x] = {0, 0, 255, 0};
+            SDL_SetColors(paletted, blueAt, 0, 4);
+            fillRectRgb(paletted, x, 0, 1, 1, colour);
+            // Through the compatibility layer a masked 8-bit surface is packed,
+            // without a palette; either way the fill must be what SDL maps.
+            EXPECT_EQ(indices[x], SDL_MapRGB(paletted->format, 0, 0, 255)) << "masks " << masks << ", x " << x;
+        }
+        SDL_FreeSurface(paletted);
+    }
+    SDL_FreeSurface(packed);
 }
 
 }  // namespace

@@ -3,22 +3,66 @@
 
 #include <SDL.h>
 
-uint32_t mapRgb(const SDL_Surface* surface, const uint8_t* rgb)
-{
-    return SDL_MapRGB(surface->format, rgb[0], rgb[1], rgb[2]);
-}
+#include <cstddef>
+#include <cstring>
 
-void fillRectMapped(SDL_Surface* surface, int x, int y, int w, int h, uint32_t colour)
+namespace {
+
+// What SDL_MapRGB reads of a format without a palette: its eight bytes of
+// losses and shifts, Rloss to Ashift, from which SDL derives its masks. Two
+// formats with the same bytes map every colour alike.
+uint64_t mappingOf(const SDL_PixelFormat* format)
+{
+    uint64_t bytes;
+    memcpy(&bytes, reinterpret_cast<const unsigned char*>(format) + offsetof(SDL_PixelFormat, Rloss), sizeof bytes);
+    return bytes;
+}
+static_assert(offsetof(SDL_PixelFormat, Ashift) + 1 - offsetof(SDL_PixelFormat, Rloss) == sizeof(uint64_t),
+              "the losses and shifts lie side by side");
+
+// No format has losses of 255. A paletted format's colours can change while
+// its bytes stay, so its mapping is never reused.
+const uint64_t NEVER_REUSED = ~uint64_t(0);
+
+// The colour mapped last, by the format's bytes rather than its address: a
+// format made where a freed one was is not taken for it.
+struct MappedColour {
+    uint64_t mapping;
+    uint8_t rgb[3];
+    Uint32 value;  // what SDL_MapRGB gave
+};
+
+MappedColour lastMapped = {NEVER_REUSED, {0, 0, 0}, 0};
+
+void fill(SDL_Surface* surface, int x, int y, int w, int h, Uint32 value)
 {
     SDL_Rect rect;
     rect.x = static_cast<Sint16>(x);
     rect.y = static_cast<Sint16>(y);
     rect.w = static_cast<Uint16>(w);
     rect.h = static_cast<Uint16>(h);
-    SDL_FillRect(surface, &rect, colour);
+    SDL_FillRect(surface, &rect, value);
 }
+
+// Out of line and with fillRectRgb's own arguments, so that the common case,
+// the colour of the fill before, costs no more than its comparisons.
+__attribute__((noinline)) void mapAndFill(SDL_Surface* surface, int x, int y, int w, int h, const uint8_t* rgb)
+{
+    const SDL_PixelFormat* format = surface->format;
+    const Uint32 value = SDL_MapRGB(format, rgb[0], rgb[1], rgb[2]);
+    lastMapped = {format->palette ? NEVER_REUSED : mappingOf(format), {rgb[0], rgb[1], rgb[2]}, value};
+    fill(surface, x, y, w, h, value);
+}
+
+}  // namespace
 
 void fillRectRgb(SDL_Surface* surface, int x, int y, int w, int h, const uint8_t* rgb)
 {
-    fillRectMapped(surface, x, y, w, h, mapRgb(surface, rgb));
+    const SDL_PixelFormat* format = surface->format;
+    const MappedColour& m = lastMapped;
+    const bool reuse = mappingOf(format) == m.mapping && !format->palette && memcmp(rgb, m.rgb, sizeof m.rgb) == 0;
+    if (__builtin_expect(reuse, 1))
+        fill(surface, x, y, w, h, m.value);
+    else
+        mapAndFill(surface, x, y, w, h, rgb);
 }
