@@ -14,6 +14,9 @@ const uint32_t FRAME_PERIOD_MS = 15;  // about 66.7 frames per second
 bool timeFrame(uint32_t& lastFrameTicks, uint32_t now, float& dt);
 
 // Milliseconds to wait from now until the frame due at nextFrameTicks, or 0
-// when it is already due. Taken as a signed difference, so a schedule and a
-// reading on opposite sides of the 32-bit wrap give the true short wait.
+// when it is already due. Deliberately a signed difference, not an unsigned
+// comparison: when the 32-bit tick counter wraps (after 49.7 days) the
+// schedule and the reading lie on opposite sides of it, and an unsigned
+// comparison would wait nearly 2^32 ms; the difference gives the true short
+// wait.
 uint32_t ticksUntil(uint32_t nextFrameTicks, uint32_t now);

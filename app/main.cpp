@@ -12,6 +12,7 @@
 #include "app/HighScore.h"
 #include "app/Screens.h"
 #include "world/GameWorld.h"
+#include "world/Screen.h"
 
 SDL_Surface* screenSurface = nullptr;  // 320x240, 16 bits per pixel
 SDL_Joystick* joystick0 = nullptr;     // held open so its buttons arrive as events
@@ -75,7 +76,7 @@ int main(int, char**)
 
     readHighScoreFile(display.bestScore, display.bestTime);
 
-    screenSurface = SDL_SetVideoMode(320, 240, 16, 0);
+    screenSurface = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_DEPTH, 0);
     if (!screenSurface) {
         fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());
         leave(2);

@@ -7,8 +7,6 @@
 #include "world/FillRect.h"
 #include "world/GameWorld.h"
 
-static const uint8_t BAND_COLOUR[3] = {17, 102, 255};
-
 void Band::init()
 {
     state = Alive;
@@ -42,8 +40,8 @@ void Band::step(float dt, BandGroup& group)
     // single precision, the acceleration term in double, summed in double and
     // rounded back to float.
     const float vdt = v * dt;
-    const double accelTerm = ((static_cast<double>(dt) * 0.5) * static_cast<double>(dt)) * 300.0
-                             * static_cast<double>(s);
+    const double accelTerm = ((static_cast<double>(dt) * 0.5) * static_cast<double>(dt))
+                             * static_cast<double>(STEER_ACCELERATION) * static_cast<double>(s);
     const float d = static_cast<float>(static_cast<double>(vdt) + accelTerm);
 
     velocity = (static_cast<float>(s) * STEER_ACCELERATION) * dt + v;

@@ -21,6 +21,7 @@ const float START_TOP_EDGE = 110.0f;     // newest sample after init, screen y
 const float START_BOTTOM_EDGE = 130.0f;
 const float STEER_ACCELERATION = 300.0f; // pixels per second squared
 const float MIN_THICKNESS = 1.5f;        // pixels; thinner and alone, it dies
+const uint8_t BAND_COLOUR[3] = {17, 102, 255};
 
 struct Band {
     BandState state;

@@ -6,8 +6,6 @@
 #include "bands/Truncate.h"
 #include "cave/Cave.h"
 
-static const float PUSH_ACCELERATION = 100.0f;  // pixels per second squared, each half
-
 BandGroup::BandGroup() : steer(0), splitHeld(0), runClock(new RunClock()) {}
 
 BandGroup::~BandGroup()

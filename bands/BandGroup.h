@@ -11,6 +11,10 @@
 
 struct SDL_Surface;
 
+// Pixels per second squared on each half of a split: apart while the split
+// input is held, together once it is released.
+const float PUSH_ACCELERATION = 100.0f;
+
 struct BandGroup {
     // In append order. With two alive bands the first alive one is the upper
     // half: a split appends the lower half and a merge keeps the upper.

@@ -11,7 +11,7 @@
 clock_t readProcessorClock();
 
 const double PROCESSOR_TICKS_PER_SECOND = 1000000.0;
-const double SPLIT_SCORE_DIVISOR = 500.0;  // score += points * seconds / 500
+const double SPLIT_SCORE_DIVISOR = 500.0;  // a banked split gains points * seconds / 500
 
 struct RunClock {
     int32_t score;               // sum of the splits banked since the run began
@@ -27,8 +27,9 @@ struct RunClock {
     // One frame's points for the split in progress; saturates at the int32
     // limits instead of wrapping.
     void addSplitPoints(int32_t points);
-    // bank true (the halves merged): adds trunc(points * seconds / 500) to the
-    // score, saturating, and may raise the longest split. bank false (a half
+    // bank true (the halves merged): the score becomes the new total
+    // trunc(score + points * seconds / 500), formed in double and saturating
+    // at the int32 limits, and the longest split may rise. bank false (a half
     // was lost): the split's points are dropped.
     void endSplit(bool bank);
 };

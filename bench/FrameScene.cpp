@@ -22,7 +22,7 @@ bool openFrameScene(FrameScene& scene, const char* fontPath)
     }
     scene.display.smallFont = TTF_OpenFont(fontPath, 16);
     scene.display.titleFont = TTF_OpenFont(fontPath, 66);
-    scene.screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+    scene.screen = SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_DEPTH, 0xF800, 0x07E0, 0x001F, 0);
     if (!scene.display.smallFont || !scene.display.titleFont || !scene.screen) {
         fprintf(stderr, "cannot open %s or make the surface: %s\n", fontPath, SDL_GetError());
         return false;

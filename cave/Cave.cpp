@@ -2,18 +2,15 @@
 #include "cave/Cave.h"
 
 #include <cmath>
-#include <cstdint>
 
 #include "world/FillRect.h"
 
 int columnsThisFrame = 0;
 
-static const uint8_t WALL_COLOUR[3] = {17, 136, 102};
-
 void Cave::init()
 {
     columnCounter = 0;
-    columnPeriod = 0.0025f;
+    columnPeriod = COLUMN_PERIOD;
     accumulator = 0.0f;
     for (int i = 0; i < COLUMNS; ++i)
         generateColumn();
@@ -25,11 +22,11 @@ void Cave::generateColumn()
     const float f = static_cast<float>(n);
     // The phase is divided in single precision, then cos/sin and the product
     // are taken in double; the int conversion truncates toward zero.
-    const float topPhase = f / 200.0f;
-    const float bottomPhase = f / 220.0f;
+    const float topPhase = f / CEILING_COLUMNS_PER_RADIAN;
+    const float bottomPhase = f / FLOOR_COLUMNS_PER_RADIAN;
     const int slot = n % COLUMNS;
-    top[slot] = static_cast<int>(std::cos(static_cast<double>(topPhase)) * 40.0) + 70;
-    bottom[slot] = static_cast<int>(std::sin(static_cast<double>(bottomPhase)) * 40.0) + 180;
+    top[slot] = static_cast<int>(std::cos(static_cast<double>(topPhase)) * WALL_AMPLITUDE) + CEILING_MIDLINE;
+    bottom[slot] = static_cast<int>(std::sin(static_cast<double>(bottomPhase)) * WALL_AMPLITUDE) + FLOOR_MIDLINE;
     columnCounter = n + 1;
 }
 

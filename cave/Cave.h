@@ -2,7 +2,23 @@
 // running column number, scrolled right to left at 400 columns per second.
 #pragma once
 
+#include <cstdint>
+
+#include "world/Screen.h"
+
 struct SDL_Surface;
+
+// Column number n, as a float f, has its ceiling at
+//   trunc(cos(f / CEILING_COLUMNS_PER_RADIAN) * WALL_AMPLITUDE) + CEILING_MIDLINE
+// and its floor at the same with sin, FLOOR_COLUMNS_PER_RADIAN and
+// FLOOR_MIDLINE. So top runs between 30 and 110, bottom between 140 and 220.
+const float CEILING_COLUMNS_PER_RADIAN = 200.0f;
+const float FLOOR_COLUMNS_PER_RADIAN = 220.0f;
+const double WALL_AMPLITUDE = 40.0;  // rows either side of the midline
+const int CEILING_MIDLINE = 70;      // row
+const int FLOOR_MIDLINE = 180;       // row
+const float COLUMN_PERIOD = 0.0025f; // seconds per column: 400 columns a second
+const uint8_t WALL_COLOUR[3] = {17, 136, 102};
 
 // Cave columns generated in the current frame. Written by Cave::advance (reset
 // to 0 at its start); read by Band::step and BandGroup::update, which keep the
@@ -10,13 +26,12 @@ struct SDL_Surface;
 extern int columnsThisFrame;
 
 struct Cave {
-    static const int COLUMNS = 320;           // one per screen column
-    static const int SCREEN_HEIGHT = 240;     // rows; the floor runs to 239
+    static const int COLUMNS = SCREEN_WIDTH;  // one per screen column
 
     int top[COLUMNS];        // ceiling of each stored column: rows 0 .. top-1
     int bottom[COLUMNS];     // floor of each stored column: rows bottom .. 239
     int columnCounter;       // columns generated since init; slot = n mod 320
-    float columnPeriod;      // seconds per column (0.0025: 400 columns/s)
+    float columnPeriod;      // seconds per column: COLUMN_PERIOD
     float accumulator;       // seconds carried over, not yet a column
 
     // Fills the ring with columns 0..319; columnCounter is 320 afterwards.

@@ -15,7 +15,7 @@ inline void openGlobalCave()
 {
     for (int s = 0; s < Cave::COLUMNS; ++s) {
         gameWorld.cave->top[s] = 0;
-        gameWorld.cave->bottom[s] = Cave::SCREEN_HEIGHT;
+        gameWorld.cave->bottom[s] = SCREEN_HEIGHT;
     }
 }
 

@@ -2,7 +2,7 @@
 
 SDL_Surface* makeTestSurface(int width, int height)
 {
-    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 16, 0xF800, 0x07E0, 0x001F, 0);
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, SCREEN_DEPTH, 0xF800, 0x07E0, 0x001F, 0);
     SDL_FillRect(s, nullptr, 0);
     return s;
 }

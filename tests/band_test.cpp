@@ -107,7 +107,8 @@ TEST_F(BandTest, SteeringFromRestMovesByTheExactDisplacement)
         EXPECT_NEAR(band.topEdgeAt(-1), 110.0 + s * 0.03374, 5e-6);
 
         // Second frame: v*dt in float plus the same acceleration term.
-        const double accelTerm = ((static_cast<double>(FRAME_DT) * 0.5) * static_cast<double>(FRAME_DT)) * 300.0;
+        const double accelTerm = ((static_cast<double>(FRAME_DT) * 0.5) * static_cast<double>(FRAME_DT)) *
+                                 static_cast<double>(STEER_ACCELERATION);
         const float d2 = static_cast<float>(static_cast<double>(4.5f * FRAME_DT) + accelTerm);
         EXPECT_NEAR(d2, 0.10125, 1e-7);
         const float perColumn2 = (static_cast<float>(s) * d2) / 6.0f;
@@ -289,7 +290,7 @@ protected:
     {
         surface = makeTestSurface();
         ASSERT_NE(surface, nullptr);
-        blue = storedColour(surface, 17, 102, 255);
+        blue = storedColour(surface, BAND_COLOUR);
         band.init();
     }
     void TearDown() override { SDL_FreeSurface(surface); }

@@ -130,12 +130,12 @@ TEST(CaveTest, DrawPaintsExactlyTheWalls)
     cave.advance(0.0375f);  // 15 columns, so screen and ring slots differ
     SDL_Surface* surface = makeTestSurface();
     ASSERT_NE(surface, nullptr);
-    const RgbPixel wall = storedColour(surface, 17, 136, 102);
+    const RgbPixel wall = storedColour(surface, WALL_COLOUR);
     const RgbPixel black = storedColour(surface, 0, 0, 0);
     cave.draw(surface);
     int mismatches = 0;
     for (int x = 0; x < Cave::COLUMNS; ++x)
-        for (int y = 0; y < Cave::SCREEN_HEIGHT; ++y) {
+        for (int y = 0; y < SCREEN_HEIGHT; ++y) {
             const bool inWall = y < cave.topAt(x) || y >= cave.bottomAt(x);
             if (!(pixelAt(surface, x, y) == (inWall ? wall : black)) && ++mismatches <= 5)
                 ADD_FAILURE() << "pixel " << x << "," << y << " inWall " << inWall;

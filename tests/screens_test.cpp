@@ -33,9 +33,9 @@ int __real_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, 
 SDL_Surface* __wrap_TTF_RenderText_Blended(TTF_Font* font, const char* text, SDL_Color fg)
 {
     renders.push_back({font, text});
-    EXPECT_EQ(fg.r, 60);
-    EXPECT_EQ(fg.g, 60);
-    EXPECT_EQ(fg.b, 120);
+    EXPECT_EQ(fg.r, TEXT_COLOUR.r);
+    EXPECT_EQ(fg.g, TEXT_COLOUR.g);
+    EXPECT_EQ(fg.b, TEXT_COLOUR.b);
     return failRenders ? nullptr : __real_TTF_RenderText_Blended(font, text, fg);
 }
 

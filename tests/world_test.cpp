@@ -246,8 +246,8 @@ TEST_F(WorldFrameTest, DrawPaintsTheCaveThenTheBands)
     SDL_Surface* surface = makeTestSurface();
     ASSERT_NE(surface, nullptr);
     gameWorld.draw(surface);
-    const RgbPixel wall = storedColour(surface, 17, 136, 102);
-    const RgbPixel blue = storedColour(surface, 17, 102, 255);
+    const RgbPixel wall = storedColour(surface, WALL_COLOUR);
+    const RgbPixel blue = storedColour(surface, BAND_COLOUR);
     EXPECT_EQ(pixelAt(surface, 99, 109), wall);
     EXPECT_EQ(pixelAt(surface, 99, 110), blue);  // the band over the ceiling
     EXPECT_EQ(pixelAt(surface, 99, 119), blue);
@@ -274,9 +274,9 @@ TEST_F(WorldFrameTest, ColoursAreMappedForEachSurfaceDrawnOn)
     for (SDL_Surface* surface : {rgb, bgr, rgb}) {
         SDL_FillRect(surface, nullptr, 0);
         gameWorld.draw(surface);
-        EXPECT_EQ(pixelAt(surface, 99, 50), storedColour(surface, 17, 136, 102));
-        EXPECT_EQ(pixelAt(surface, 99, 120), storedColour(surface, 17, 102, 255));
-        EXPECT_EQ(pixelAt(surface, 99, 220), storedColour(surface, 17, 136, 102));
+        EXPECT_EQ(pixelAt(surface, 99, 50), storedColour(surface, WALL_COLOUR));
+        EXPECT_EQ(pixelAt(surface, 99, 120), storedColour(surface, BAND_COLOUR));
+        EXPECT_EQ(pixelAt(surface, 99, 220), storedColour(surface, WALL_COLOUR));
     }
     SDL_FreeSurface(rgb);
     SDL_FreeSurface(bgr);
