@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "bands/BandGroup.h"
-#include "bench/FrameScene.h"
+#include "tests/support/FrameScene.h"
 #include "world/GameWorld.h"
 
 // ---- Recording the SDL work of a frame --------------------------------------
@@ -162,7 +162,7 @@ __attribute__((noinline)) void timedFloorFrame(const std::vector<SdlCall>& calls
 __attribute__((noinline)) void timedUpdate(const WorldState& start)
 {
     restoreWorld(start);
-    gameWorld.update(FRAME_SECONDS);
+    gameWorld.update(FRAME_DT);
     benchmark::ClobberMemory();
 }
 

@@ -1,0 +1,151 @@
+/* Scripted input for the real vlim executable, loaded with LD_PRELOAD.
+ *
+ * The whole-game tests and tools/screenshots drive the unmodified game
+ * through it: it counts the frames the game presents (calls of SDL_Flip) and
+ * plays a script of input events and snapshots against that count, so a test
+ * says "press Return after frame 10" instead of racing a real clock.
+ *
+ * VLIM_SCRIPT names the script, one action a line, frames in rising order:
+ *   <frame> keydown <key> [ctrl|rctrl|shift]   key: return space up down
+ *   <frame> keyup <key>                             escape, or a letter/digit
+ *   <frame> joydown <button>    <frame> joyup <button>
+ *   <frame> quit                (the window's close button)
+ *   <frame> snapshot <file.bmp> (the screen of that frame, as flipped)
+ *   <frame> pause               (stop with SIGSTOP once that frame is on
+ *                                the display, for a look from outside;
+ *                                SIGCONT goes on)
+ * Blank lines and lines starting with # are skipped. An event of frame N is
+ * pushed onto SDL's queue at the first SDL_PollEvent after the N-th flip, so
+ * it acts in frame N + 1; frame 0 means before the first flip.
+ *
+ * VLIM_VIRTUAL_TIME=1 makes the run deterministic: SDL_GetTicks reads 1 +
+ * 15 ms per presented frame (never 0, which the game takes as "not timed
+ * yet"), so every frame after the first has dt = 0.015; SDL_Delay returns at
+ * once; clock() reads 2000 microseconds of processor time per presented
+ * frame, so a split's time is its frame count times 2000 us. A game that is
+ * still running long after the script's last action would spin forever
+ * under virtual time: it is ended with SHIM_STATUS_OVERRUN.
+ *
+ * VLIM_RANDOM_SEED=<n> plays seeded random input instead of a script, for
+ * VLIM_RANDOM_FRAMES frames (100000 if unset), under virtual time whose frame
+ * lengths are drawn too: see soak_input.c.
+ *
+ * In every mode the player keeps what the game owns for the whole run and
+ * checks that it owns no more (kept.c), and VLIM_FAIL makes a start-up step
+ * fail on purpose (fail_on_purpose.c).
+ */
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE  /* RTLD_NEXT */
+#endif
+#include <dlfcn.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "shim.h"
+
+static const unsigned long DEFAULT_RANDOM_FRAMES = 100000;
+
+unsigned long framesFlipped;
+static int configured;
+static int virtualTime;
+static int randomInput;
+static Uint32 virtualTicks = 1;  /* never 0, which the game takes as "not timed yet" */
+
+void* realFunction(const char* name)
+{
+    void* f = dlsym(RTLD_NEXT, name);
+    if (!f) {
+        fprintf(stderr, "game_script: no %s to wrap\n", name);
+        _exit(SHIM_STATUS_BAD_SCRIPT);
+    }
+    return f;
+}
+
+/* Read once, at the first wrapped call: the script or the soak's seed. */
+static void configure(void)
+{
+    if (configured)
+        return;
+    configured = 1;
+    const char* env = getenv("VLIM_VIRTUAL_TIME");
+    virtualTime = env && !strcmp(env, "1");
+    const char* seed = getenv("VLIM_RANDOM_SEED");
+    if (seed && *seed) {
+        const char* frames = getenv("VLIM_RANDOM_FRAMES");
+        randomInput = 1;
+        virtualTime = 1;  /* a 10 s stall must not take 10 s */
+        soakStart(strtoull(seed, NULL, 0), frames && *frames ? strtoul(frames, NULL, 0) : DEFAULT_RANDOM_FRAMES);
+        return;
+    }
+    const char* script = getenv("VLIM_SCRIPT");
+    if (script && *script)
+        scriptRead(script);
+}
+
+int SDL_PollEvent(SDL_Event* event)
+{
+    static int (*realPollEvent)(SDL_Event*);
+    if (!realPollEvent)
+        realPollEvent = (int (*)(SDL_Event*))realFunction("SDL_PollEvent");
+    configure();
+    /* Through SDL's own queue, so the game sees them as it would see real
+     * input. */
+    if (randomInput)
+        soakPushEvents();
+    else
+        scriptPushEvents();
+    return realPollEvent(event);
+}
+
+int SDL_Flip(SDL_Surface* screen)
+{
+    static int (*realFlip)(SDL_Surface*);
+    if (!realFlip)
+        realFlip = (int (*)(SDL_Surface*))realFunction("SDL_Flip");
+    configure();
+    ++framesFlipped;
+    const int pause = !randomInput && scriptFrameDone(screen);
+    checkKeptTexts();
+    virtualTicks += randomInput ? soakFrameDone() : VIRTUAL_FRAME_MS;
+    const int flipped = realFlip(screen);
+    if (pause)
+        raise(SIGSTOP);
+    return flipped;
+}
+
+Uint32 SDL_GetTicks(void)
+{
+    static Uint32 (*realGetTicks)(void);
+    configure();
+    if (virtualTime)
+        return virtualTicks;
+    if (!realGetTicks)
+        realGetTicks = (Uint32 (*)(void))realFunction("SDL_GetTicks");
+    return realGetTicks();
+}
+
+void SDL_Delay(Uint32 ms)
+{
+    static void (*realDelay)(Uint32);
+    configure();
+    if (virtualTime)
+        return;
+    if (!realDelay)
+        realDelay = (void (*)(Uint32))realFunction("SDL_Delay");
+    realDelay(ms);
+}
+
+clock_t clock(void)
+{
+    static clock_t (*realClock)(void);
+    configure();
+    if (virtualTime)
+        return (clock_t)(VIRTUAL_CPU_MICROS_PER_FRAME * (long)framesFlipped);
+    if (!realClock)
+        realClock = (clock_t (*)(void))realFunction("clock");
+    return realClock();
+}

@@ -1,0 +1,51 @@
+#!/bin/sh
+# The real game in a real X window (Xvfb, no window manager), driven with
+# xdotool and judged from screenshots of the screen as a player sees it:
+# the title screen, Return, the band between the cave walls, Control+C.
+set -eu
+. "$(dirname "$0")/harness.sh"
+use_build "$1"
+make_work window
+start_xvfb 640x480x24
+
+game=$WORK/game
+make_game_dir "$game"
+# The script player without a script plays nothing: it only keeps what the
+# game holds until it ends, for the leak check of the sanitizer build.
+start_game pid "$game" env LD_PRELOAD="$GAME_SCRIPT" "$VLIM"
+
+# Without a window manager keys reach only the window that has the focus,
+# and only a mapped window can take it.
+window=$(game_window)
+xdotool windowfocus --sync "$window"
+
+# Takes screenshots of the game's window until check $1 passes on one (about
+# 10 s at most); the last one is left in $WORK/$2.png. Of the window, not the
+# whole screen: classic SDL 1.2 maps it at the screen's top left corner, the
+# compatibility layer over SDL 2 in its middle.
+wait_for_screen()
+{
+    tries=0
+    while :; do
+        import -window "$window" "$WORK/$2.png" || fail "import cannot take a screenshot"
+        dump_pixels "$WORK/$2.png" "$WORK/$2.txt"
+        "$1" "$WORK/$2.txt" && return 0
+        tries=$((tries + 1))
+        [ $tries -lt 40 ] || fail "$1 never held on the screen: see $2.png"
+        sleep 0.25
+    done
+}
+
+wait_for_screen is_title_screen title
+xdotool key Return
+wait_for_screen is_fresh_band_in_play run
+# shellcheck disable=SC2086
+[ "$(count_colour "$WORK/run.txt" 30 0 250 80 $TEXT_RGB)" -lt 20 ] || fail "the title word stayed up during the run"
+
+xdotool key ctrl+c
+status=0
+wait_game "$pid" 10 || status=$?
+[ "$status" -ne 124 ] || fail "Control+C did not end the game"
+expect_status "$game" 0 "$status"
+
+echo "real window: title screen, band between the walls, Control+C ends it"

@@ -1,0 +1,78 @@
+#!/bin/sh
+# Start-up of the real game where something is missing: the display, which
+# ends it with a message, and the font, which it reports and plays on without.
+set -eu
+. "$(dirname "$0")/harness.sh"
+use_build "$1"
+make_work startup
+
+# No display: the X11 driver pointed at a display number with no server.
+# SDL 1.2 opens the display already while it picks a video driver, and counts
+# a driver whose display does not open as unavailable, so it is SDL_Init
+# that fails ("No available video device"), not SDL_SetVideoMode: status 1.
+display=7391
+while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
+    display=$((display + 1))
+done
+game=$WORK/no-display
+make_game_dir "$game"
+status=0
+(cd "$game" && DISPLAY=":$display" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$VLIM" >"$game.out" 2>"$game.err") ||
+    status=$?
+[ "$status" -eq 1 ] || fail "no display: exit status $status, expected 1"
+[ "$(wc -l <"$game.err")" -eq 1 ] && grep -q "^Couldn't initialize SDL: ..*" "$game.err" ||
+    fail "no display: stderr '$(cat "$game.err")'"
+[ ! -s "$game.out" ] || fail "no display: stdout '$(cat "$game.out")'"
+
+# No "font.ttf": one message on standard output per font size, and the game
+# plays on without texts: a title screen with walls but no title word, then a
+# run with the band in it.
+game=$WORK/no-font
+mkdir -p "$game"
+printf '%s\n' "100 snapshot title.bmp" "200 keydown return" "260 snapshot run.bmp" "300 keydown c ctrl" \
+    >"$WORK/no-font.script"
+play_game 0 "$game" "$WORK/no-font.script"
+[ "$(grep -c '^TTF_OpenFont: ..*' "$game.out")" -eq 2 ] && [ "$(wc -l <"$game.out")" -eq 2 ] ||
+    fail "no font: stdout '$(cat "$game.out")', expected two TTF_OpenFont lines"
+dump_pixels "$game/title.bmp" "$WORK/title.txt"
+# shellcheck disable=SC2086
+[ "$(count_colour "$WORK/title.txt" 0 0 $((SCREEN_WIDTH - 1)) $((SCREEN_HEIGHT - 1)) $TEXT_RGB)" -eq 0 ] ||
+    fail "no font, yet text on the title screen"
+# shellcheck disable=SC2086
+[ "$(count_colour "$WORK/title.txt" "$HEAD_COLUMN" 0 "$HEAD_COLUMN" $((CEILING_ALWAYS - 1)) $WALL_RGB)" -eq \
+    "$CEILING_ALWAYS" ] || fail "no font: no cave on the title screen"
+dump_pixels "$game/run.bmp" "$WORK/run.txt"
+is_fresh_band_in_play "$WORK/run.txt" || fail "no font: no band in play after Return (run.bmp)"
+
+# Failures no real machine here can be made to produce, made by the script
+# player (VLIM_FAIL): each reports the library's error text on its own
+# stream. Plays game $1 with VLIM_FAIL=$1 and the script lines $2, expecting
+# status $3.
+fail_on_purpose()
+{
+    game=$WORK/fail-$1
+    make_game_dir "$game"
+    printf '%s\n' "$2" >"$game.script"
+    play_game "$3" "$game" "$game.script" env VLIM_FAIL="$1"
+    reason="failed on purpose (VLIM_FAIL=$1)"
+}
+fail_on_purpose video-mode "5 keydown c ctrl" 2
+[ "$(cat "$game.err")" = "Couldn't set 320x240x16 video mode: $reason" ] && [ ! -s "$game.out" ] ||
+    fail "video mode: stderr '$(cat "$game.err")', stdout '$(cat "$game.out")'"
+
+fail_on_purpose ttf-init "5 keydown c ctrl" 2
+[ "$(cat "$game.out")" = "TTF_Init: $reason" ] && [ ! -s "$game.err" ] ||
+    fail "TTF_Init: stdout '$(cat "$game.out")', stderr '$(cat "$game.err")'"
+
+# A joystick that does not open is reported and the game plays on the keyboard.
+fail_on_purpose joystick "10 keydown return
+40 snapshot run.bmp
+50 keydown c ctrl" 0
+[ "$(cat "$game.err")" = "Couldn't open joystick 0: $reason" ] && [ ! -s "$game.out" ] ||
+    fail "joystick: stderr '$(cat "$game.err")', stdout '$(cat "$game.out")'"
+dump_pixels "$game/run.bmp" "$WORK/joystick-run.txt"
+# shellcheck disable=SC2086
+[ "$(count_colour "$WORK/joystick-run.txt" "$HEAD_COLUMN" 0 "$HEAD_COLUMN" $((SCREEN_HEIGHT - 1)) $BAND_RGB)" -gt 0 ] ||
+    fail "joystick: no band in play after Return"
+
+echo "start-up failures: as expected"
