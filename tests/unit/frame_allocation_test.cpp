@@ -16,10 +16,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
-#include <string>
-#include <unistd.h>
+#include <optional>
 
 #include "bands/BandGroup.h"
+#include "tests/support/Files.h"
 #include "tests/support/FrameScene.h"
 #include "world/GameWorld.h"
 
@@ -147,19 +147,10 @@ protected:
         if (!hooksInstalled)
             GTEST_SKIP() << "allocations cannot be counted with this C library";
         // The title screen saves a beaten record in the working directory.
-        char dirTemplate[] = "/tmp/vlim-allocation-XXXXXX";
-        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-        dir = dirTemplate;
-        ASSERT_EQ(chdir(dir.c_str()), 0);
+        scratch.emplace("allocation");
+        scratch->enter();
     }
-    void TearDown() override
-    {
-        if (dir.empty())
-            return;
-        unlink("highscore.dat");
-        ASSERT_EQ(chdir("/"), 0);
-        rmdir(dir.c_str());
-    }
+    void TearDown() override { scratch.reset(); }
 
     static Counts frame()
     {
@@ -189,7 +180,7 @@ protected:
     static RunClock& runClock() { return *gameWorld.bands->runClock; }
 
     static FrameScene scene;
-    std::string dir;
+    std::optional<ScratchDir> scratch;
 };
 
 FrameScene FrameAllocation::scene;

@@ -16,8 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -25,6 +23,7 @@
 #include <vector>
 
 #include "bands/BandGroup.h"
+#include "tests/support/Files.h"
 #include "world/GameWorld.h"
 
 namespace fs = std::filesystem;
@@ -81,21 +80,6 @@ int openFdCount()
     return count;
 }
 
-void writeRaw(const std::string& path, const std::string& content)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-    ASSERT_TRUE(out.good()) << path;
-}
-
-std::optional<std::string> readRaw(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void setRunFigures(int32_t score, double longestSplitSeconds)
 {
     gameWorld.bands->runClock->score = score;
@@ -108,11 +92,7 @@ class HighScoreFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        oldDir = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "vlim-highscore-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        fs::current_path(dir);
+        scratch.enter();
         setRunFigures(0, 0.0);
         fdsBefore = openFdCount();
     }
@@ -121,19 +101,16 @@ protected:
     {
         EXPECT_EQ(openFdCount(), fdsBefore) << "a file handle was left open";
         setRunFigures(0, 0.0);
-        fs::current_path(oldDir);
-        fs::remove_all(dir);
     }
 
     Record readFile(const std::string& content, Record start = {0, 0.0})
     {
-        writeRaw(HIGH_SCORE_FILE, content);
+        EXPECT_TRUE(writeRaw(HIGH_SCORE_FILE, content));
         readHighScoreFile(start.first, start.second);
         return start;
     }
 
-    fs::path oldDir;
-    fs::path dir;
+    ScratchDir scratch{"highscore"};
     int fdsBefore = 0;
 };
 
@@ -393,7 +370,7 @@ TEST_F(HighScoreFileTest, HugeFilesReadOnlyTheirStart)
 TEST_F(HighScoreFileTest, WriteThenReadGivesTheSixDigitRecord)
 {
     const mode_t oldMask = umask(022);
-    writeRaw(HIGH_SCORE_FILE, "42\n");
+    ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "42\n"));
     EXPECT_TRUE(writeHighScoreFile(1234, 12.3456789));
     umask(oldMask);
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 1234 12.3457");
@@ -410,7 +387,7 @@ TEST_F(HighScoreFileTest, WriteThenReadGivesTheSixDigitRecord)
     EXPECT_EQ(time, 12.3457);
 
     // A temporary file left by an interrupted write is replaced.
-    writeRaw(TEMP_FILE, "-1 999999 999");
+    ASSERT_TRUE(writeRaw(TEMP_FILE, "-1 999999 999"));
     EXPECT_TRUE(writeHighScoreFile(0, 0.25));
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 0 0.25");
     EXPECT_FALSE(fs::exists(TEMP_FILE));
@@ -425,7 +402,7 @@ TEST_F(HighScoreFileTest, WriteThenReadGivesTheSixDigitRecord)
 TEST_F(HighScoreFileTest, FailedWriteLeavesTheOldFileIntact)
 {
     const std::string old = "-1 100 2.5\n";
-    writeRaw(HIGH_SCORE_FILE, old);
+    ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, old));
 
     // No room for a single byte (tests run as root, so permission bits would
     // not stop the write). Done in a child so the limit stays there.
@@ -474,7 +451,7 @@ TEST_F(HighScoreFileTest, UpdateRecordWritesOnceWhenARunBeatsTheRecord)
     double time = 0.0;
     // Before any run the figures are 0 and 0.0: no write over a record that
     // is at least that.
-    writeRaw(HIGH_SCORE_FILE, "42");
+    ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "42"));
     readHighScoreFile(score, time);
     updateRecord(score, time);
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "42");
@@ -501,7 +478,7 @@ TEST_F(HighScoreFileTest, NegativeStoredRecordIsRewrittenAtOnce)
 {
     int32_t score = 0;
     double time = 0.0;
-    writeRaw(HIGH_SCORE_FILE, "-7");
+    ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "-7"));
     readHighScoreFile(score, time);
     updateRecord(score, time);
     EXPECT_EQ(Record(score, time), Record(0, 0.0));
@@ -509,7 +486,7 @@ TEST_F(HighScoreFileTest, NegativeStoredRecordIsRewrittenAtOnce)
 
     score = 0;
     time = 0.0;
-    writeRaw(HIGH_SCORE_FILE, "-1 5 -2.5");
+    ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "-1 5 -2.5"));
     readHighScoreFile(score, time);
     EXPECT_EQ(time, -2.5);
     updateRecord(score, time);

@@ -23,9 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <stdexcept>
@@ -34,40 +32,13 @@
 #include <vector>
 
 #include "bands/BandGroup.h"
+#include "tests/support/Files.h"
 #include "bands/RunClock.h"
 #include "world/GameWorld.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// An empty directory for one test, removed with everything in it.
-struct TempDir {
-    explicit TempDir(const fs::path& parent)
-    {
-        std::string pattern = (parent / "vlim-save-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp in " + parent.string() + ": " + std::strerror(errno));
-        path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    fs::path path;
-};
-
-std::optional<std::string> readRaw(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string format(int32_t score, double time)
 {
@@ -144,11 +115,11 @@ TEST(KillSafeSave, SigkillAtRandomMomentsLeavesTheOldOrTheNewRecord)
     // One record on the disk the tests use, where fsync and sync() make a
     // save slow (0.4 ms here) and so easy to interrupt, and one on tmpfs,
     // where a save is quick and a kill can land at any step of it.
-    TempDir disk(fs::temp_directory_path());
+    ScratchDir disk("save");
     std::vector<std::string> paths = {(disk.path / HIGH_SCORE_FILE).string()};
-    std::optional<TempDir> memory;
+    std::optional<ScratchDir> memory;
     if (fs::is_directory("/dev/shm")) {
-        memory.emplace("/dev/shm");
+        memory.emplace("save", "/dev/shm");
         paths.push_back((memory->path / HIGH_SCORE_FILE).string());
     }
 
@@ -299,7 +270,7 @@ TEST(FailedSave, FileSizeLimitCutsTheTemporaryFileMidWrite)
     // A limit of 5 bytes lets the first write() put 5 of the record's 20
     // bytes and fails the next: the writer's loop over short writes meets
     // the failure halfway (a limit of 0 fails the first write outright).
-    TempDir dir(fs::temp_directory_path());
+    ScratchDir dir("save");
     const std::string path = (dir.path / HIGH_SCORE_FILE).string();
     ASSERT_TRUE(writeHighScoreFile(100, 2.5, path.c_str()));
     ASSERT_EQ(readRaw(path), OLD_RECORD);
@@ -339,7 +310,7 @@ bool privateTmpfs(const fs::path& dir, const char* options)
 
 TEST(FailedSave, FullOrReadOnlyFileSystemKeepsTheOldRecord)
 {
-    TempDir dir(fs::temp_directory_path());
+    ScratchDir dir("save");
     const std::string path = (dir.path / HIGH_SCORE_FILE).string();
     const auto saveOld = [&]() -> std::string {
         if (!writeHighScoreFile(100, 2.5, path.c_str()) || readRaw(path) != OLD_RECORD)

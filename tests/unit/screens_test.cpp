@@ -5,13 +5,13 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#include <cstdlib>
+#include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/Screens.h"
 #include "bands/BandGroup.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestSurface.h"
 #include "world/GameWorld.h"
 
@@ -53,10 +53,8 @@ protected:
     void SetUp() override
     {
         // The title screen saves the record in the working directory.
-        char dirTemplate[] = "/tmp/vlim-screens-XXXXXX";
-        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-        dir = dirTemplate;
-        ASSERT_EQ(chdir(dir.c_str()), 0);
+        scratch.emplace("screens");
+        scratch->enter();
 
         display.smallFont = TTF_OpenFont(VLIM_TEST_FONT, 16);
         display.titleFont = TTF_OpenFont(VLIM_TEST_FONT, 66);
@@ -77,14 +75,12 @@ protected:
         SDL_FreeSurface(screen);
         TTF_CloseFont(display.smallFont);
         TTF_CloseFont(display.titleFont);
-        unlink("highscore.dat");
-        ASSERT_EQ(chdir("/"), 0);
-        rmdir(dir.c_str());
+        scratch.reset();
     }
 
     DisplayState display;
     SDL_Surface* screen = nullptr;
-    std::string dir;
+    std::optional<ScratchDir> scratch;
 };
 
 TEST_F(Screens, HudRendersEachTextOnlyWhenItsValueChanges)
