@@ -1,43 +1,34 @@
 # The shell harness of the whole-game tests (tests/game/*.sh) and of tools/:
-# POSIX sh, sourced. Sourcing it defines functions and nothing else; it reads
-# no arguments. What its functions set for the caller is named here, and its
-# own state lives in variables starting with harness_.
+# POSIX sh, sourced. Sourcing it only defines functions and reads no
+# arguments. What they set for the caller is named below; their own state
+# lives in variables starting with harness_.
 #
-#   use_build DIR    the build tree DIR's game and helpers: VLIM, LAUNCHER,
-#                    GAME_SCRIPT, FLIP_TIMES, FONT, SANITIZED (harness.env
-#                    there); the game's colours and sizes from game_constants:
-#                    WALL_RGB, BAND_RGB, TEXT_RGB, HEAD_COLUMN, ... (see
-#                    tests/helpers/game_constants.cpp)
-#   make_work NAME   WORK, a scratch folder, removed at exit unless the
-#                    caller failed; every process started through the harness
-#                    is ended at exit, wherever it was started from
-#   start_xvfb SIZE  DISPLAY
-#   start_game VAR   the pid of the game it starts, in the variable named
-#   STANDARD_RECORD, STANDARD_SPLIT_FRAME
-#                    the record that the standard run (standard_run) makes,
-#                    and the frame after which its split is pressed
+#   use_build DIR     VLIM, LAUNCHER, GAME_SCRIPT, FLIP_TIMES, FONT and
+#                     SANITIZED of build tree DIR, and the game's colours and
+#                     sizes (WALL_RGB, HEAD_COLUMN, ...: game_constants.cpp)
+#   make_work NAME    WORK, a scratch folder, removed at exit unless the caller
+#                     failed; whatever the harness started is ended at exit
+#   start_xvfb SIZE   DISPLAY
+#   STANDARD_RECORD, STANDARD_SPLIT_FRAME: the record that standard_run
+#                     makes, and the frame after which its split is pressed
 #
-# A game run through the harness writes its standard output and error to
-# DIR.out and DIR.err beside its directory DIR, which may be unwritable.
-
-# ---- Build, scratch folder, failure ----
+# A game run through the harness in directory DIR writes its standard output
+# and error to DIR.out and DIR.err beside it: DIR may be unwritable.
 
 use_build()
 {
-    harness_env=$1/tests/game/harness.env
-    [ -r "$harness_env" ] || { echo "harness: no $harness_env: configure and build $1 first" >&2; exit 2; }
-    . "$harness_env"
+    [ -r "$1/tests/game/harness.env" ] || { echo "harness: configure and build $1 first" >&2; exit 2; }
+    . "$1/tests/game/harness.env"
     harness_constants=$("$GAME_CONSTANTS") || { echo "harness: $GAME_CONSTANTS failed" >&2; exit 2; }
     eval "$harness_constants"
     # What would steer the game, its script player or SDL from the caller's
     # environment: every run below sets its own.
     unset VLIM_SCRIPT VLIM_VIRTUAL_TIME VLIM_RANDOM_SEED VLIM_RANDOM_FRAMES VLIM_FAIL VLIM_FLIP_TIMES \
         SDL_VIDEODRIVER SDL_AUDIODRIVER SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD
-    # In the sanitizer build the script player, preloaded, comes before the
-    # ASan runtime in the library list, which ASan refuses by default. That
-    # order is harmless here: the player replaces none of the runtime's
-    # functions. Leaks inside the libraries under the game are suppressed by
-    # lsan.supp, which says which.
+    # In the sanitizer build the preloaded script player comes before the ASan
+    # runtime, which ASan refuses by default; harmless here, as the player
+    # replaces none of the runtime's functions. lsan.supp says which leaks of
+    # the libraries under the game are suppressed, and why.
     ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
     LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$LSAN_SUPPRESSIONS"
     export ASAN_OPTIONS LSAN_OPTIONS
@@ -51,7 +42,7 @@ make_work()
     trap 'exit 130' INT TERM
 }
 
-# Marks the failure in WORK, so that it is seen from subshells too.
+# The failure is marked in WORK, so that it is seen from subshells too.
 fail()
 {
     echo "FAIL: $*" >&2
@@ -59,16 +50,11 @@ fail()
     exit 1
 }
 
-harness_track()
-{
-    echo "$1" >>"$WORK/.pids"
-}
-
 harness_at_exit()
 {
     # Asked to end first, so that an X server removes its lock and socket for
-    # the next one; a game may be stopped, or stuck on a lost display, so
-    # whatever is left after 2 s is killed: nothing outlives the caller.
+    # the next one; a game may be stopped or stuck on a lost display, so what
+    # is left after 2 s is killed.
     harness_pids=$(cat "$WORK/.pids")
     for harness_pid in $harness_pids; do
         kill -TERM "$harness_pid" 2>/dev/null && kill -CONT "$harness_pid" 2>/dev/null || true
@@ -99,8 +85,8 @@ make_game_dir()
 
 # Runs the game headless in directory $1 on virtual time, driven by the
 # script file $2 ("" for none), through the command in the remaining
-# arguments if any: a wrapper such as valgrind, env VAR=value, another user
-# or a namespace. Returns the game's exit status.
+# arguments if any (another user, a namespace, env VAR=value, valgrind with
+# --trace-children=yes). Returns the game's exit status.
 run_game()
 {
     harness_dir=$1
@@ -110,8 +96,7 @@ run_game()
         VLIM_SCRIPT="$harness_script" LD_PRELOAD="$GAME_SCRIPT" "$VLIM" >"$harness_dir.out" 2>"$harness_dir.err")
 }
 
-# As run_game, from its second argument on, and fails unless the game ends
-# with status $1.
+# run_game on all but the first argument; fails unless the status is $1.
 play_game()
 {
     harness_want=$1
@@ -141,20 +126,19 @@ expect_quiet()
     [ ! -s "$1.out" ] && [ ! -s "$1.err" ] || fail "unexpected output: $(cat "$1.out" "$1.err")"
 }
 
-# Starts the command in the remaining arguments in directory $2 in the
-# background, in a window on DISPLAY (SDL's x11 driver, no sound), and puts
-# its pid in the variable named $1.
+# Starts the command in the remaining arguments in directory $2, in the
+# background, in a window on DISPLAY (SDL's x11 driver, no sound); its pid
+# goes in the variable named $1.
 start_game()
 {
-    harness_var=$1
     harness_dir=$2
-    shift 2
-    (cd "$harness_dir" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$@" >"$harness_dir.out" 2>"$harness_dir.err") &
-    harness_track $!
-    eval "$harness_var=$!"
+    (cd "$harness_dir" && shift 2 && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$@" \
+        >"$harness_dir.out" 2>"$harness_dir.err") &
+    echo $! >>"$WORK/.pids"
+    eval "$1=$!"
 }
 
-# True while process $1 runs (a zombie has ended, though kill -0 finds it).
+# True while process $1 runs (kill -0 finds a zombie too).
 game_running()
 {
     harness_state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
@@ -162,7 +146,7 @@ game_running()
 }
 
 # Waits up to $2 seconds for game $1 to end by itself and returns its exit
-# status; one that is still running then is killed, and 124 returned.
+# status; one still running then is killed, and 124 returned.
 wait_game()
 {
     harness_tries=0
@@ -178,7 +162,7 @@ wait_game()
     wait "$1"
 }
 
-# Ends game $1 as SIGTERM does (SDL's quit event), and with SIGKILL if it is
+# Ends game $1 as SIGTERM does (SDL's quit event), with SIGKILL if it is
 # still there after 2 s; returns its exit status.
 end_game()
 {
@@ -191,24 +175,19 @@ end_game()
 
 # Starts Xvfb with a screen of $1 (WIDTHxHEIGHTxDEPTH) on a display it picks
 # itself, waits until it accepts clients and exports DISPLAY; its pid goes in
-# the variable named $2, if given. Skips the caller (status 77) where Xvfb is
-# not installed.
+# the variable named $2, if given. Skips the caller (status 77) without Xvfb.
 start_xvfb()
 {
-    command -v Xvfb >/dev/null || {
-        echo "SKIP: Xvfb is not installed"
-        exit 77
-    }
-    # Xvfb takes the first display that looks free, so two started at once
+    command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
+    # Xvfb takes the first display that looks free, and two started at once
     # may both go for it: one starts at a time, under a lock beside X's own
-    # in /tmp. It writes its display number once it listens; a number left
-    # by an earlier Xvfb must not be taken for it.
+    # in /tmp. It writes the number once it listens.
     exec 9>>/tmp/.vlim-xvfb.lock
     flock 9
     rm -f "$WORK/display"
     Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$WORK/display" 9>&- >"$WORK/xvfb.log" 2>&1 &
     harness_xvfb=$!
-    harness_track $harness_xvfb
+    echo $harness_xvfb >>"$WORK/.pids"
     harness_tries=0
     until [ -s "$WORK/display" ] && DISPLAY=:$(cat "$WORK/display") xdotool getdisplaygeometry >/dev/null 2>&1; do
         harness_tries=$((harness_tries + 1))
@@ -243,9 +222,9 @@ game_window()
 # which banks the split. Up and Down held together from 200 cancel out, so
 # the band flies straight on; releasing Up at 230 leaves Down held, and the
 # band dives into the floor (about frame 280): the title screen is back.
-# Control+C after frame 330 ends the game. Prints the script, with the
-# actions given as arguments merged in by frame ("<frame> snapshot <file>",
-# one or more lines each).
+# Control+C after frame 330 ends the game. Prints the script with the
+# actions in the arguments ("<frame> snapshot <file>", a line or more each)
+# merged in by frame.
 STANDARD_RECORD="-1 7 0.202"
 STANDARD_SPLIT_FRAME=20
 standard_run()
@@ -267,38 +246,38 @@ dump_pixels()
         txt:- >"$2" || fail "cannot read $1"
 }
 
-# Prints how many pixels of dump $1 in the rectangle x0 y0 x1 y1 (inclusive)
-# are within 8 per channel of colour r g b: the game's 16-bit surface keeps
-# colours as RGB565, so a pixel read back has lost their low bits.
+# Prints how many pixels of dump $1 are within 8 a channel of colour $2
+# ("r g b"; the game's 16-bit surface drops their low bits) in the rectangle
+# x0 y0 x1 y1 (inclusive) of the remaining arguments, or in the whole screen.
 count_colour()
 {
-    awk -F'[^0-9]+' -v x0="$2" -v y0="$3" -v x1="$4" -v y1="$5" -v r="$6" -v g="$7" -v b="$8" '
-        function near(v, c) { return v - c <= 8 && c - v <= 8 }
-        NR > 1 && $1 >= x0 && $1 <= x1 && $2 >= y0 && $2 <= y1 && near($3, r) && near($4, g) && near($5, b) { n++ }
+    awk -F'[^0-9]+' -v rgb="$2" -v x0="${3:-0}" -v y0="${4:-0}" -v x1="${5:-$SCREEN_WIDTH}" -v y1="${6:-$SCREEN_HEIGHT}" '
+        BEGIN { split(rgb, c, " ") }
+        function near(v, w) { return v - w <= 8 && w - v <= 8 }
+        NR > 1 && $1 >= x0 && $1 <= x1 && $2 >= y0 && $2 <= y1 && near($3, c[1]) && near($4, c[2]) && near($5, c[3]) { n++ }
         END { print n + 0 }' "$1"
+}
+
+# The same in the band's head column, in rows $3 to $4 or all of them.
+count_in_head()
+{
+    count_colour "$1" "$2" "$HEAD_COLUMN" "${3:-0}" "$HEAD_COLUMN" "${4:-$SCREEN_HEIGHT}"
 }
 
 # Title screen: the title word "vlim", drawn at (30, 0) in the text colour,
 # and no band in the head's column.
 is_title_screen()
 {
-    # shellcheck disable=SC2086  # the colours are three words on purpose
-    [ "$(count_colour "$1" 30 0 250 80 $TEXT_RGB)" -ge 100 ] &&
-        [ "$(count_colour "$1" "$HEAD_COLUMN" 0 "$HEAD_COLUMN" $((SCREEN_HEIGHT - 1)) $BAND_RGB)" -eq 0 ]
+    [ "$(count_colour "$1" "$TEXT_RGB" 30 0 250 80)" -ge 100 ] && [ "$(count_in_head "$1" "$BAND_RGB")" -eq 0 ]
 }
 
-# A fresh band in play: its head fills its start rows of the head's column
-# and no more, and the walls cover the rows of that column that the cave
-# never leaves open.
+# A fresh band in play: its head fills its start rows and no more, and the
+# walls cover the rows of that column that the cave never leaves open.
 is_fresh_band_in_play()
 {
-    harness_x=$HEAD_COLUMN
-    # shellcheck disable=SC2086
-    [ "$(count_colour "$1" $harness_x $BAND_FIRST_ROW $harness_x $BAND_LAST_ROW $BAND_RGB)" -eq \
-        $((BAND_LAST_ROW - BAND_FIRST_ROW + 1)) ] &&
-        [ "$(count_colour "$1" $harness_x $((BAND_FIRST_ROW - 1)) $harness_x $((BAND_FIRST_ROW - 1)) $BAND_RGB)" -eq 0 ] &&
-        [ "$(count_colour "$1" $harness_x $((BAND_LAST_ROW + 1)) $harness_x $((BAND_LAST_ROW + 1)) $BAND_RGB)" -eq 0 ] &&
-        [ "$(count_colour "$1" $harness_x 0 $harness_x $((CEILING_ALWAYS - 1)) $WALL_RGB)" -eq $CEILING_ALWAYS ] &&
-        [ "$(count_colour "$1" $harness_x $FLOOR_ALWAYS $harness_x $((SCREEN_HEIGHT - 1)) $WALL_RGB)" -eq \
-            $((SCREEN_HEIGHT - FLOOR_ALWAYS)) ]
+    [ "$(count_in_head "$1" "$BAND_RGB")" -eq $((BAND_LAST_ROW - BAND_FIRST_ROW + 1)) ] &&
+        [ "$(count_in_head "$1" "$BAND_RGB" "$BAND_FIRST_ROW" "$BAND_LAST_ROW")" -eq \
+            $((BAND_LAST_ROW - BAND_FIRST_ROW + 1)) ] &&
+        [ "$(count_in_head "$1" "$WALL_RGB" 0 $((CEILING_ALWAYS - 1)))" -eq "$CEILING_ALWAYS" ] &&
+        [ "$(count_in_head "$1" "$WALL_RGB" "$FLOOR_ALWAYS")" -eq $((SCREEN_HEIGHT - FLOOR_ALWAYS)) ]
 }

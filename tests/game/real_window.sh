@@ -39,8 +39,7 @@ wait_for_screen()
 wait_for_screen is_title_screen title
 xdotool key Return
 wait_for_screen is_fresh_band_in_play run
-# shellcheck disable=SC2086
-[ "$(count_colour "$WORK/run.txt" 30 0 250 80 $TEXT_RGB)" -lt 20 ] || fail "the title word stayed up during the run"
+[ "$(count_colour "$WORK/run.txt" "$TEXT_RGB" 30 0 250 80)" -lt 20 ] || fail "the title word stayed up during the run"
 
 xdotool key ctrl+c
 status=0

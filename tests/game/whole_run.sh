@@ -48,8 +48,7 @@ recorded_time=$(cut -d' ' -f3 "$game/highscore.dat")
 
 # Up and Down held together steer nowhere: the band was still in place.
 dump_pixels "$game/straight.bmp" "$WORK/straight.txt"
-# shellcheck disable=SC2086
-[ "$(count_colour "$WORK/straight.txt" "$HEAD_COLUMN" 100 "$HEAD_COLUMN" 140 $BAND_RGB)" -eq 20 ] ||
+[ "$(count_in_head "$WORK/straight.txt" "$BAND_RGB" 100 140)" -eq 20 ] ||
     fail "with Up and Down held the band left its place (straight.bmp)"
 
 dump_pixels "$game/title.bmp" "$WORK/title.txt"
