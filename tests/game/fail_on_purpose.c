@@ -20,41 +20,33 @@ static int failing(const char* step)
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
 {
-    static SDL_Surface* (*realSetVideoMode)(int, int, int, Uint32);
+    REAL(SDL_SetVideoMode);
     if (failing("video-mode"))
         return NULL;
-    if (!realSetVideoMode)
-        realSetVideoMode = (SDL_Surface * (*)(int, int, int, Uint32)) realFunction("SDL_SetVideoMode");
-    return realSetVideoMode(width, height, bpp, flags);
+    return real_SDL_SetVideoMode(width, height, bpp, flags);
 }
 
 int TTF_Init(void)
 {
-    static int (*realTtfInit)(void);
+    REAL(TTF_Init);
     if (failing("ttf-init"))
         return -1;
-    if (!realTtfInit)
-        realTtfInit = (int (*)(void))realFunction("TTF_Init");
-    return realTtfInit();
+    return real_TTF_Init();
 }
 
 int SDL_NumJoysticks(void)
 {
-    static int (*realNumJoysticks)(void);
+    REAL(SDL_NumJoysticks);
     const char* which = getenv("VLIM_FAIL");
     if (which && strcmp(which, "joystick") == 0)
         return 1;
-    if (!realNumJoysticks)
-        realNumJoysticks = (int (*)(void))realFunction("SDL_NumJoysticks");
-    return realNumJoysticks();
+    return real_SDL_NumJoysticks();
 }
 
 SDL_Joystick* SDL_JoystickOpen(int index)
 {
-    static SDL_Joystick* (*realJoystickOpen)(int);
+    REAL(SDL_JoystickOpen);
     if (failing("joystick"))
         return NULL;
-    if (!realJoystickOpen)
-        realJoystickOpen = (SDL_Joystick * (*)(int)) realFunction("SDL_JoystickOpen");
-    return realJoystickOpen(index);
+    return real_SDL_JoystickOpen(index);
 }

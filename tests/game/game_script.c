@@ -31,8 +31,9 @@
  * lengths are drawn too: see soak_input.c.
  *
  * In every mode the player keeps what the game owns for the whole run and
- * checks that it owns no more (kept.c), and VLIM_FAIL makes a start-up step
- * fail on purpose (fail_on_purpose.c).
+ * checks that it owns no more (kept.c); VLIM_FAIL makes a start-up step fail
+ * on purpose (fail_on_purpose.c), and VLIM_FLIP_TIMES records when each
+ * frame is presented (flip_times.c).
  */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE  /* RTLD_NEXT */
@@ -88,9 +89,7 @@ static void configure(void)
 
 int SDL_PollEvent(SDL_Event* event)
 {
-    static int (*realPollEvent)(SDL_Event*);
-    if (!realPollEvent)
-        realPollEvent = (int (*)(SDL_Event*))realFunction("SDL_PollEvent");
+    REAL(SDL_PollEvent);
     configure();
     /* Through SDL's own queue, so the game sees them as it would see real
      * input. */
@@ -98,20 +97,19 @@ int SDL_PollEvent(SDL_Event* event)
         soakPushEvents();
     else
         scriptPushEvents();
-    return realPollEvent(event);
+    return real_SDL_PollEvent(event);
 }
 
 int SDL_Flip(SDL_Surface* screen)
 {
-    static int (*realFlip)(SDL_Surface*);
-    if (!realFlip)
-        realFlip = (int (*)(SDL_Surface*))realFunction("SDL_Flip");
+    REAL(SDL_Flip);
+    recordFlipTime();
     configure();
     ++framesFlipped;
     const int pause = !randomInput && scriptFrameDone(screen);
     checkKeptTexts();
     virtualTicks += randomInput ? soakFrameDone() : VIRTUAL_FRAME_MS;
-    const int flipped = realFlip(screen);
+    const int flipped = real_SDL_Flip(screen);
     if (pause)
         raise(SIGSTOP);
     return flipped;
@@ -119,33 +117,27 @@ int SDL_Flip(SDL_Surface* screen)
 
 Uint32 SDL_GetTicks(void)
 {
-    static Uint32 (*realGetTicks)(void);
+    REAL(SDL_GetTicks);
     configure();
     if (virtualTime)
         return virtualTicks;
-    if (!realGetTicks)
-        realGetTicks = (Uint32 (*)(void))realFunction("SDL_GetTicks");
-    return realGetTicks();
+    return real_SDL_GetTicks();
 }
 
 void SDL_Delay(Uint32 ms)
 {
-    static void (*realDelay)(Uint32);
+    REAL(SDL_Delay);
     configure();
     if (virtualTime)
         return;
-    if (!realDelay)
-        realDelay = (void (*)(Uint32))realFunction("SDL_Delay");
-    realDelay(ms);
+    real_SDL_Delay(ms);
 }
 
 clock_t clock(void)
 {
-    static clock_t (*realClock)(void);
+    REAL(clock);
     configure();
     if (virtualTime)
         return (clock_t)(VIRTUAL_CPU_MICROS_PER_FRAME * (long)framesFlipped);
-    if (!realClock)
-        realClock = (clock_t (*)(void))realFunction("clock");
-    return realClock();
+    return real_clock();
 }

@@ -3,7 +3,7 @@
 # arguments. What they set for the caller is named below; their own state
 # lives in variables starting with harness_.
 #
-#   use_build DIR     VLIM, LAUNCHER, GAME_SCRIPT, FLIP_TIMES, FONT and
+#   use_build DIR     VLIM, LAUNCHER, GAME_SCRIPT, FONT and
 #                     SANITIZED of build tree DIR, and the game's colours and
 #                     sizes (WALL_RGB, HEAD_COLUMN, ...: game_constants.cpp)
 #   make_work NAME    WORK, a scratch folder, removed at exit unless the caller
@@ -50,22 +50,13 @@ fail()
     exit 1
 }
 
+# Ends what the harness started, asked first so that an X server removes its
+# lock and socket for the next one; a game may be stopped or stuck on a lost
+# display, so what is left after 2 s is killed.
 harness_at_exit()
 {
-    # Asked to end first, so that an X server removes its lock and socket for
-    # the next one; a game may be stopped or stuck on a lost display, so what
-    # is left after 2 s is killed.
-    harness_pids=$(cat "$WORK/.pids")
-    for harness_pid in $harness_pids; do
-        kill -TERM "$harness_pid" 2>/dev/null && kill -CONT "$harness_pid" 2>/dev/null || true
-    done
-    harness_tries=0
-    for harness_pid in $harness_pids; do
-        while game_running "$harness_pid" && [ $harness_tries -lt 20 ]; do
-            harness_tries=$((harness_tries + 1))
-            sleep 0.1
-        done
-        kill -9 "$harness_pid" 2>/dev/null || true
+    for harness_pid in $(cat "$WORK/.pids"); do
+        end_game "$harness_pid" >/dev/null 2>&1 || true
     done
     if [ -e "$WORK/.failed" ] || { [ "$1" -ne 0 ] && [ "$1" -ne 77 ]; }; then
         echo "kept for a look: $WORK" >&2
@@ -162,12 +153,11 @@ wait_game()
     wait "$1"
 }
 
-# Ends game $1 as SIGTERM does (SDL's quit event), with SIGKILL if it is
-# still there after 2 s; returns its exit status.
+# Ends process $1 with SIGTERM (for a game, SDL's quit event), and SIGKILL
+# if it is still there after 2 s; returns its exit status.
 end_game()
 {
-    kill -TERM "$1" 2>/dev/null || true
-    kill -CONT "$1" 2>/dev/null || true
+    kill -TERM "$1" 2>/dev/null && kill -CONT "$1" 2>/dev/null
     wait_game "$1" 2
 }
 

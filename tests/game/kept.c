@@ -30,10 +30,8 @@ static void leak(const char* what)
 
 TTF_Font* TTF_OpenFont(const char* file, int points)
 {
-    static TTF_Font* (*realOpenFont)(const char*, int);
-    if (!realOpenFont)
-        realOpenFont = (TTF_Font * (*)(const char*, int)) realFunction("TTF_OpenFont");
-    TTF_Font* font = realOpenFont(file, points);
+    REAL(TTF_OpenFont);
+    TTF_Font* font = real_TTF_OpenFont(file, points);
     if (font) {
         if (fontCount == FONTS_KEPT)
             leak("a third font opened; the game keeps two");
@@ -44,10 +42,8 @@ TTF_Font* TTF_OpenFont(const char* file, int points)
 
 SDL_Surface* TTF_RenderText_Blended(TTF_Font* font, const char* text, SDL_Color colour)
 {
-    static SDL_Surface* (*realRender)(TTF_Font*, const char*, SDL_Color);
-    if (!realRender)
-        realRender = (SDL_Surface * (*)(TTF_Font*, const char*, SDL_Color)) realFunction("TTF_RenderText_Blended");
-    SDL_Surface* rendered = realRender(font, text, colour);
+    REAL(TTF_RenderText_Blended);
+    SDL_Surface* rendered = real_TTF_RenderText_Blended(font, text, colour);
     if (rendered) {
         if (liveTextCount == TEXT_SLOTS)
             leak("too many rendered texts alive");
@@ -59,16 +55,14 @@ SDL_Surface* TTF_RenderText_Blended(TTF_Font* font, const char* text, SDL_Color 
 
 void SDL_FreeSurface(SDL_Surface* surface)
 {
-    static void (*realFree)(SDL_Surface*);
-    if (!realFree)
-        realFree = (void (*)(SDL_Surface*))realFunction("SDL_FreeSurface");
+    REAL(SDL_FreeSurface);
     for (int i = 0; i < liveTextCount; ++i) {
         if (liveTexts[i] == surface) {
             liveTexts[i] = liveTexts[--liveTextCount];
             break;
         }
     }
-    realFree(surface);
+    real_SDL_FreeSurface(surface);
 }
 
 void checkKeptTexts(void)

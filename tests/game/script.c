@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "shim.h"
+#include "tests/support/events.h"
 
 enum { MAX_ACTIONS = 256, OVERRUN_FRAMES = 2000 };
 
@@ -78,19 +79,11 @@ void scriptRead(const char* file)
         a->frame = frame;
         SDL_Event* e = &a->event;
         if (!strcmp(verb, "keydown") || !strcmp(verb, "keyup")) {
-            int down = verb[3] == 'd';
-            e->type = down ? SDL_KEYDOWN : SDL_KEYUP;
-            e->key.state = down ? SDL_PRESSED : SDL_RELEASED;
-            e->key.keysym.sym = keyNamed(arg);
-            e->key.keysym.mod = modifierNamed(extra);
+            *e = keyEvent(verb[3] == 'd' ? SDL_KEYDOWN : SDL_KEYUP, keyNamed(arg), modifierNamed(extra));
             if (e->key.keysym.sym == SDLK_UNKNOWN || e->key.keysym.mod == (SDLMod)-1)
                 badScript(file, line, "unknown key or modifier");
         } else if (!strcmp(verb, "joydown") || !strcmp(verb, "joyup")) {
-            int down = verb[3] == 'd';
-            e->type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-            e->jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
-            e->jbutton.which = 0;
-            e->jbutton.button = (Uint8)atoi(arg);
+            *e = buttonEvent(verb[3] == 'd' ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP, (Uint8)atoi(arg), 0);
             if (fields < 3)
                 badScript(file, line, "which button?");
         } else if (!strcmp(verb, "quit")) {

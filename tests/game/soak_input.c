@@ -23,6 +23,7 @@
  * one summary line on standard error gives both, with the frames per second.
  */
 #include "shim.h"
+#include "tests/support/events.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -95,33 +96,21 @@ static SDLMod randomModifier(void)
     return randomBelow(10) ? KMOD_NONE : MODIFIERS[randomBelow(COUNT(MODIFIERS))];
 }
 
-static SDL_Event keyEvent(int down, SDLKey key, SDLMod modifier)
+static SDL_Event key(int down, SDLKey code, SDLMod modifier)
 {
-    SDL_Event e;
-    memset(&e, 0, sizeof e);
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.sym = key;
-    e.key.keysym.mod = modifier;
-    return e;
+    return keyEvent(down ? SDL_KEYDOWN : SDL_KEYUP, code, modifier);
 }
 
-static SDL_Event buttonEvent(int down, int button)
+static SDL_Event button(int down, int code)
 {
-    SDL_Event e;
-    memset(&e, 0, sizeof e);
-    e.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-    e.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.jbutton.which = (Uint8)randomBelow(4);  /* the game does not look */
-    e.jbutton.button = (Uint8)button;
-    return e;
+    return buttonEvent(down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP, (Uint8)code, (Uint8)randomBelow(4));  /* the game does not look at which */
 }
 
 /* Presses a control that is up, releases one that is down. */
 static SDL_Event toggle(Control* c)
 {
     c->held = !c->held;
-    return c->isKey ? keyEvent(c->held, (SDLKey)c->code, randomModifier()) : buttonEvent(c->held, c->code);
+    return c->isKey ? key(c->held, (SDLKey)c->code, randomModifier()) : button(c->held, c->code);
 }
 
 static SDL_Event ignoredEvent(void)
@@ -129,12 +118,12 @@ static SDL_Event ignoredEvent(void)
     SDL_Event e;
     memset(&e, 0, sizeof e);
     switch (randomBelow(9)) {
-    case 0: return keyEvent(1, IGNORED_KEYS[randomBelow(COUNT(IGNORED_KEYS))], randomBelow(2) ? KMOD_NONE : KMOD_LSHIFT);
-    case 1: return keyEvent(0, IGNORED_KEYS[randomBelow(COUNT(IGNORED_KEYS))], KMOD_NONE);
-    case 2: return keyEvent(0, SDLK_c, KMOD_LCTRL);        /* releasing Control+C */
-    case 3: return keyEvent(0, SDLK_RETURN, KMOD_NONE);    /* releasing Return */
-    case 4: return buttonEvent((int)randomBelow(2), IGNORED_BUTTONS[randomBelow(COUNT(IGNORED_BUTTONS))]);
-    case 5: return buttonEvent(0, randomBelow(2) ? BUTTON_START : BUTTON_SELECT);  /* their releases */
+    case 0: return key(1, IGNORED_KEYS[randomBelow(COUNT(IGNORED_KEYS))], randomBelow(2) ? KMOD_NONE : KMOD_LSHIFT);
+    case 1: return key(0, IGNORED_KEYS[randomBelow(COUNT(IGNORED_KEYS))], KMOD_NONE);
+    case 2: return key(0, SDLK_c, KMOD_LCTRL);        /* releasing Control+C */
+    case 3: return key(0, SDLK_RETURN, KMOD_NONE);    /* releasing Return */
+    case 4: return button((int)randomBelow(2), IGNORED_BUTTONS[randomBelow(COUNT(IGNORED_BUTTONS))]);
+    case 5: return button(0, randomBelow(2) ? BUTTON_START : BUTTON_SELECT);  /* their releases */
     case 6:
         e.type = SDL_MOUSEMOTION;
         e.motion.x = (Uint16)randomBelow(320);
@@ -185,14 +174,14 @@ static SDL_Event randomEvent(void)
     }
     if (r < 61500) {
         ++counts.starts;
-        return randomBelow(2) ? keyEvent(1, SDLK_RETURN, randomModifier()) : buttonEvent(1, BUTTON_START);
+        return randomBelow(2) ? key(1, SDLK_RETURN, randomModifier()) : button(1, BUTTON_START);
     }
     if (r < 61503) {
         /* A release the game never saw pressed; the counter takes it as is. */
         Control* c = &controls[randomBelow(STEERING_CONTROLS)];
         if (!c->held) {
             ++counts.strays;
-            return c->isKey ? keyEvent(0, (SDLKey)c->code, KMOD_NONE) : buttonEvent(0, c->code);
+            return c->isKey ? key(0, (SDLKey)c->code, KMOD_NONE) : button(0, c->code);
         }
     }
     return ignoredEvent();
@@ -202,8 +191,8 @@ static SDL_Event quitEvent(void)
 {
     SDL_Event e;
     switch (randomBelow(3)) {
-    case 0: return keyEvent(1, SDLK_c, KMOD_LCTRL);
-    case 1: return buttonEvent(1, BUTTON_SELECT);
+    case 0: return key(1, SDLK_c, KMOD_LCTRL);
+    case 1: return button(1, BUTTON_SELECT);
     default:
         memset(&e, 0, sizeof e);
         e.type = SDL_QUIT;

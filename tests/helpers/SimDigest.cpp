@@ -11,6 +11,7 @@
 #include "cave/Cave.h"
 #include "tests/support/CoreTestSupport.h"
 #include "tests/support/FakeProcessorClock.h"
+#include "tests/support/events.h"
 #include "world/GameWorld.h"
 #include "world/Input.h"
 
@@ -129,30 +130,6 @@ private:
     uint64_t state_;
 };
 
-SDL_Event keyEvent(bool down, SDLKey key, SDLMod mod = KMOD_NONE)
-{
-    SDL_Event event;
-    std::memset(&event, 0, sizeof event);
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.type = event.type;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    event.key.keysym.mod = mod;
-    return event;
-}
-
-SDL_Event buttonEvent(bool down, Uint8 button)
-{
-    SDL_Event event;
-    std::memset(&event, 0, sizeof event);
-    event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-    event.jbutton.type = event.type;
-    event.jbutton.which = 0;
-    event.jbutton.button = button;
-    event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
-    return event;
-}
-
 // One held input: a key or a joystick button.
 struct HeldInput {
     bool isKey;
@@ -161,8 +138,8 @@ struct HeldInput {
 
 SDL_Event pressOf(const HeldInput& input, bool down)
 {
-    return input.isKey ? keyEvent(down, static_cast<SDLKey>(input.code))
-                       : buttonEvent(down, static_cast<Uint8>(input.code));
+    return input.isKey ? keyEvent(down ? SDL_KEYDOWN : SDL_KEYUP, static_cast<SDLKey>(input.code), KMOD_NONE)
+                       : buttonEvent(down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP, static_cast<Uint8>(input.code), 0);
 }
 
 const int UP_BUTTONS[] = {GP2X_UP, GP2X_UP_LEFT, GP2X_UP_RIGHT};
@@ -170,6 +147,20 @@ const int DOWN_BUTTONS[] = {GP2X_DOWN, GP2X_DOWN_LEFT, GP2X_DOWN_RIGHT};
 // Inputs the mapping must ignore.
 const SDLKey IDLE_KEYS[] = {SDLK_a, SDLK_c, SDLK_ESCAPE, SDLK_LEFT, SDLK_RIGHT, SDLK_x};
 const int IDLE_BUTTONS[] = {2, 6, 10, 11, 12, 14, 15};
+
+// The first and the last alive band of the group: with two alive, the upper
+// and the lower half.
+void firstAndLastAlive(const BandGroup& group, const Band*& first, const Band*& last)
+{
+    first = nullptr;
+    last = nullptr;
+    for (const Band* band : group.bands)
+        if (band->state == Alive) {
+            if (!first)
+                first = band;
+            last = band;
+        }
+}
 
 // A player who mostly steers for the middle of the opening ahead, splits now
 // and then, sometimes flails and crashes, and presses start to play again.
@@ -229,12 +220,12 @@ public:
         if (rng_.oneIn(60)) {
             if (rng_.oneIn(2)) {
                 const SDLKey key = IDLE_KEYS[rng_.below(sizeof IDLE_KEYS / sizeof IDLE_KEYS[0])];
-                events.push_back(keyEvent(true, key));
-                events.push_back(keyEvent(false, key));
+                events.push_back(keyEvent(SDL_KEYDOWN, key, KMOD_NONE));
+                events.push_back(keyEvent(SDL_KEYUP, key, KMOD_NONE));
             } else {
                 const int button = IDLE_BUTTONS[rng_.below(sizeof IDLE_BUTTONS / sizeof IDLE_BUTTONS[0])];
-                events.push_back(buttonEvent(true, static_cast<Uint8>(button)));
-                events.push_back(buttonEvent(false, static_cast<Uint8>(button)));
+                events.push_back(buttonEvent(SDL_JOYBUTTONDOWN, static_cast<Uint8>(button), 0));
+                events.push_back(buttonEvent(SDL_JOYBUTTONUP, static_cast<Uint8>(button), 0));
             }
         }
     }
@@ -258,18 +249,6 @@ private:
         const int spread = static_cast<int>(lower->bottomEdgeAt(-1)) - static_cast<int>(upper->topEdgeAt(-1));
         const int opening = world.cave->bottomAt(99) - world.cave->topAt(99);
         return spread * 2 > opening;
-    }
-
-    static void firstAndLastAlive(const BandGroup& group, const Band*& first, const Band*& last)
-    {
-        first = nullptr;
-        last = nullptr;
-        for (const Band* band : group.bands)
-            if (band->state == Alive) {
-                if (!first)
-                    first = band;
-                last = band;
-            }
     }
 
     // Steer for the middle of the opening some columns ahead of the band's
@@ -441,14 +420,7 @@ std::vector<Checkpoint> runSeededSimulation(uint64_t seed, int frames, int every
         if (aliveBefore == 2) {
             const Band* upper = nullptr;
             const Band* lower = nullptr;
-            for (const Band* band : group.bands) {
-                if (band->state != Alive)
-                    continue;
-                if (upper)
-                    lower = band;
-                else
-                    upper = band;
-            }
+            firstAndLastAlive(group, upper, lower);
             merging = upper->bottomEdgeAt(-1) >= lower->topEdgeAt(-1);
         }
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bands/BandGroup.h"
+#include "tests/support/CoreTestSupport.h"
 #include "tests/support/Files.h"
 #include "world/GameWorld.h"
 
@@ -78,12 +79,6 @@ int openFdCount()
         ++count;
     }
     return count;
-}
-
-void setRunFigures(int32_t score, double longestSplitSeconds)
-{
-    gameWorld.bands->runClock->score = score;
-    gameWorld.bands->runClock->longestSplitSeconds = longestSplitSeconds;
 }
 
 // Each test runs in its own empty working directory, so the default relative

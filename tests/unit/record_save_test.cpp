@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "bands/BandGroup.h"
+#include "tests/support/CoreTestSupport.h"
 #include "tests/support/Files.h"
 #include "bands/RunClock.h"
 #include "world/GameWorld.h"
@@ -208,12 +209,6 @@ TEST(KillSafeSave, SigkillAtRandomMomentsLeavesTheOldOrTheNewRecord)
 // behind, and the raised record lives on in memory.
 
 const std::string OLD_RECORD = "-1 100 2.5";
-
-void setRunFigures(int32_t score, double longestSplitSeconds)
-{
-    gameWorld.bands->runClock->score = score;
-    gameWorld.bands->runClock->longestSplitSeconds = longestSplitSeconds;
-}
 
 std::vector<std::string> entries(const fs::path& dir)
 {

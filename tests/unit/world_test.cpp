@@ -10,34 +10,13 @@
 #include "bands/BandGroup.h"
 #include "cave/Cave.h"
 #include "tests/support/CoreTestSupport.h"
+#include "tests/support/events.h"
 #include "tests/support/TestSurface.h"
 #include "world/FillRect.h"
 #include "world/GameWorld.h"
 #include "world/Input.h"
 
 namespace {
-
-SDL_Event keyEvent(Uint8 type, SDLKey key, SDLMod mod = KMOD_NONE)
-{
-    SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    event.key.keysym.mod = mod;
-    return event;
-}
-
-SDL_Event buttonEvent(Uint8 type, Uint8 button, Uint8 joystick = 0)
-{
-    SDL_Event event{};
-    event.type = type;
-    event.jbutton.type = type;
-    event.jbutton.which = joystick;
-    event.jbutton.button = button;
-    event.jbutton.state = type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    return event;
-}
 
 SDL_Event typedEvent(Uint8 type)
 {
@@ -95,44 +74,44 @@ TEST(InputMappingTest, EveryRowOfTheTable)
         {keyEvent(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL), {2, 1, 1, 2, Dying}},
         {keyEvent(SDL_KEYDOWN, SDLK_c, KMOD_RCTRL), {2, 1, 1, 2, Dying}},
         {keyEvent(SDL_KEYDOWN, SDLK_c, SDLMod(KMOD_LCTRL | KMOD_LSHIFT)), {2, 1, 1, 2, Dying}},
-        {keyEvent(SDL_KEYDOWN, SDLK_UP), {1, 1, 0, 2, Dying}},
-        {keyEvent(SDL_KEYDOWN, SDLK_DOWN), {3, 1, 0, 2, Dying}},
-        {keyEvent(SDL_KEYDOWN, SDLK_RETURN), started},
-        {keyEvent(SDL_KEYUP, SDLK_UP), {3, 1, 0, 2, Dying}},
-        {keyEvent(SDL_KEYUP, SDLK_DOWN), {1, 1, 0, 2, Dying}},
-        {keyEvent(SDL_KEYUP, SDLK_SPACE), {2, 0, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONDOWN, 0), {1, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONDOWN, 1), {1, 1, 0, 2, Dying}},
+        {keyEvent(SDL_KEYDOWN, SDLK_UP, KMOD_NONE), {1, 1, 0, 2, Dying}},
+        {keyEvent(SDL_KEYDOWN, SDLK_DOWN, KMOD_NONE), {3, 1, 0, 2, Dying}},
+        {keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_NONE), started},
+        {keyEvent(SDL_KEYUP, SDLK_UP, KMOD_NONE), {3, 1, 0, 2, Dying}},
+        {keyEvent(SDL_KEYUP, SDLK_DOWN, KMOD_NONE), {1, 1, 0, 2, Dying}},
+        {keyEvent(SDL_KEYUP, SDLK_SPACE, KMOD_NONE), {2, 0, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 0, 0), {1, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 1, 0), {1, 1, 0, 2, Dying}},
         {buttonEvent(SDL_JOYBUTTONDOWN, 7, 3), {1, 1, 0, 2, Dying}},  // any joystick
-        {buttonEvent(SDL_JOYBUTTONDOWN, 3), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONDOWN, 4), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONDOWN, 5), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONDOWN, 8), started},
-        {buttonEvent(SDL_JOYBUTTONDOWN, 9), {2, 1, 1, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 0), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 1), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 7), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 3), {1, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 4), {1, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 5), {1, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 13), {2, 0, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 3, 0), {3, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 4, 0), {3, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 5, 0), {3, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 8, 0), started},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 9, 0), {2, 1, 1, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONUP, 0, 0), {3, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONUP, 1, 0), {3, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONUP, 7, 0), {3, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONUP, 3, 0), {1, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONUP, 4, 0), {1, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONUP, 5, 0), {1, 1, 0, 2, Dying}},
+        {buttonEvent(SDL_JOYBUTTONUP, 13, 0), {2, 0, 0, 2, Dying}},
         {typedEvent(SDL_QUIT), {2, 1, 1, 2, Dying}},
         // Ignored: other keys and buttons, releases of Start, Select, Return
         // and Control+C, and other kinds of events.
-        {keyEvent(SDL_KEYDOWN, SDLK_c), base},
+        {keyEvent(SDL_KEYDOWN, SDLK_c, KMOD_NONE), base},
         {keyEvent(SDL_KEYDOWN, SDLK_c, KMOD_LSHIFT), base},
-        {keyEvent(SDL_KEYDOWN, SDLK_LEFT), base},
-        {keyEvent(SDL_KEYDOWN, SDLK_ESCAPE), base},
-        {keyEvent(SDL_KEYUP, SDLK_RETURN), base},
+        {keyEvent(SDL_KEYDOWN, SDLK_LEFT, KMOD_NONE), base},
+        {keyEvent(SDL_KEYDOWN, SDLK_ESCAPE, KMOD_NONE), base},
+        {keyEvent(SDL_KEYUP, SDLK_RETURN, KMOD_NONE), base},
         {keyEvent(SDL_KEYUP, SDLK_c, KMOD_LCTRL), base},
-        {buttonEvent(SDL_JOYBUTTONUP, 8), base},
-        {buttonEvent(SDL_JOYBUTTONUP, 9), base},
+        {buttonEvent(SDL_JOYBUTTONUP, 8, 0), base},
+        {buttonEvent(SDL_JOYBUTTONUP, 9, 0), base},
         {typedEvent(SDL_MOUSEBUTTONDOWN), base},
         {typedEvent(SDL_JOYAXISMOTION), base},
     };
     for (Uint8 button : {2, 6, 10, 11, 12, 14, 255}) {
-        rows.push_back({buttonEvent(SDL_JOYBUTTONDOWN, button), base});
-        rows.push_back({buttonEvent(SDL_JOYBUTTONUP, button), base});
+        rows.push_back({buttonEvent(SDL_JOYBUTTONDOWN, button, 0), base});
+        rows.push_back({buttonEvent(SDL_JOYBUTTONUP, button, 0), base});
     }
     for (size_t i = 0; i < rows.size(); ++i) {
         GameWorld world;
@@ -143,7 +122,7 @@ TEST(InputMappingTest, EveryRowOfTheTable)
     }
 
     // Split presses set the flag.
-    for (const SDL_Event& press : {keyEvent(SDL_KEYDOWN, SDLK_SPACE), buttonEvent(SDL_JOYBUTTONDOWN, 13)}) {
+    for (const SDL_Event& press : {keyEvent(SDL_KEYDOWN, SDLK_SPACE, KMOD_NONE), buttonEvent(SDL_JOYBUTTONDOWN, 13, 0)}) {
         GameWorld world;
         applyInputEvent(world, press);
         EXPECT_EQ(world.bands->splitHeld, 1);
@@ -153,23 +132,23 @@ TEST(InputMappingTest, EveryRowOfTheTable)
 TEST(InputMappingTest, SteeringIsACounterAcrossDevices)
 {
     GameWorld world;
-    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 4));  // joystick Down held
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 4, 0));  // joystick Down held
     EXPECT_EQ(world.bands->steerSign(), 1);
-    applyInputEvent(world, keyEvent(SDL_KEYDOWN, SDLK_UP));
+    applyInputEvent(world, keyEvent(SDL_KEYDOWN, SDLK_UP, KMOD_NONE));
     EXPECT_EQ(world.bands->steer, 0);
-    applyInputEvent(world, keyEvent(SDL_KEYUP, SDLK_UP));
+    applyInputEvent(world, keyEvent(SDL_KEYUP, SDLK_UP, KMOD_NONE));
     EXPECT_EQ(world.bands->steer, 1);
-    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 0));
-    applyInputEvent(world, keyEvent(SDL_KEYDOWN, SDLK_UP));
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 0, 0));
+    applyInputEvent(world, keyEvent(SDL_KEYDOWN, SDLK_UP, KMOD_NONE));
     EXPECT_EQ(world.bands->steerSign(), -1);
-    applyInputEvent(world, keyEvent(SDL_KEYUP, SDLK_UP));
-    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONUP, 0));
-    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONUP, 4));
+    applyInputEvent(world, keyEvent(SDL_KEYUP, SDLK_UP, KMOD_NONE));
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONUP, 0, 0));
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONUP, 4, 0));
     EXPECT_EQ(world.bands->steer, 0);
 
     // Start keeps the steering counter.
-    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 3));
-    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 8));
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 3, 0));
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 8, 0));
     EXPECT_EQ(world.bands->steer, 1);
 }
 
@@ -205,9 +184,9 @@ protected:
 TEST_F(WorldFrameTest, AllQueuedEventsApplyBeforeTheWorldAdvances)
 {
     columnsThisFrame = 0;
-    push(keyEvent(SDL_KEYDOWN, SDLK_RETURN));
-    push(keyEvent(SDL_KEYDOWN, SDLK_UP));
-    push(keyEvent(SDL_KEYUP, SDLK_UP));
+    push(keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_NONE));
+    push(keyEvent(SDL_KEYDOWN, SDLK_UP, KMOD_NONE));
+    push(keyEvent(SDL_KEYUP, SDLK_UP, KMOD_NONE));
     gameWorld.handleInputAndUpdate(FRAME_DT);
     SDL_Event left;
     EXPECT_EQ(SDL_PollEvent(&left), 0);
@@ -224,13 +203,13 @@ TEST_F(WorldFrameTest, AllQueuedEventsApplyBeforeTheWorldAdvances)
 TEST_F(WorldFrameTest, StartInTheMiddleOfTheQueueClearsEarlierSplitPresses)
 {
     gameWorld.bands->reset();
-    push(buttonEvent(SDL_JOYBUTTONDOWN, 13));
-    push(buttonEvent(SDL_JOYBUTTONDOWN, 8));
+    push(buttonEvent(SDL_JOYBUTTONDOWN, 13, 0));
+    push(buttonEvent(SDL_JOYBUTTONDOWN, 8, 0));
     gameWorld.handleInputAndUpdate(FRAME_DT);
     EXPECT_EQ(gameWorld.bands->aliveCount(), 1);
 
-    push(buttonEvent(SDL_JOYBUTTONDOWN, 8));
-    push(buttonEvent(SDL_JOYBUTTONDOWN, 13));
+    push(buttonEvent(SDL_JOYBUTTONDOWN, 8, 0));
+    push(buttonEvent(SDL_JOYBUTTONDOWN, 13, 0));
     gameWorld.handleInputAndUpdate(FRAME_DT);
     EXPECT_EQ(gameWorld.bands->aliveCount(), 2);
 

@@ -1,0 +1,33 @@
+/* Keyboard and joystick events as SDL 1.2 delivers them, for the tests and
+ * the preloaded script player alike (C and C++). */
+#ifndef VLIM_TESTS_SUPPORT_EVENTS_H
+#define VLIM_TESTS_SUPPORT_EVENTS_H
+
+#include <SDL.h>
+#include <string.h>
+
+/* type is SDL_KEYDOWN or SDL_KEYUP. */
+static inline SDL_Event keyEvent(Uint8 type, SDLKey key, SDLMod mod)
+{
+    SDL_Event e;
+    memset(&e, 0, sizeof e);
+    e.type = e.key.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = key;
+    e.key.keysym.mod = mod;
+    return e;
+}
+
+/* type is SDL_JOYBUTTONDOWN or SDL_JOYBUTTONUP; which is the joystick. */
+static inline SDL_Event buttonEvent(Uint8 type, Uint8 button, Uint8 which)
+{
+    SDL_Event e;
+    memset(&e, 0, sizeof e);
+    e.type = e.jbutton.type = type;
+    e.jbutton.state = type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.jbutton.which = which;
+    e.jbutton.button = button;
+    return e;
+}
+
+#endif
