@@ -2,8 +2,7 @@
  * use is described in game_script.c). Each part wraps the calls of its job:
  * game_script.c the frame, its clocks and its input; script.c the script
  * file; soak_input.c the soak's random input; kept.c what the game keeps for
- * the whole run; fail_on_purpose.c start-up failures; flip_times.c when each
- * frame is presented. */
+ * the whole run; fail_on_purpose.c start-up failures. */
 #ifndef VLIM_TESTS_GAME_SHIM_H
 #define VLIM_TESTS_GAME_SHIM_H
 
@@ -48,8 +47,5 @@ Uint32 soakFrameDone(void);
  * than it keeps. */
 void checkKeptTexts(void);
 unsigned long textsRenderedSoFar(void);
-
-/* Stores the time of this flip, when VLIM_FLIP_TIMES asks for it. */
-void recordFlipTime(void);
 
 #endif

@@ -12,6 +12,7 @@
 #include "app/Screens.h"
 #include "bands/BandGroup.h"
 #include "tests/support/Files.h"
+#include "tests/support/FrameScene.h"
 #include "tests/support/TestSurface.h"
 #include "world/GameWorld.h"
 
@@ -48,19 +49,12 @@ int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, 
 
 class Screens : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(TTF_Init(), 0); }
-
     void SetUp() override
     {
         // The title screen saves the record in the working directory.
         scratch.emplace("screens");
         scratch->enter();
-
-        display.smallFont = TTF_OpenFont(VLIM_TEST_FONT, 16);
-        display.titleFont = TTF_OpenFont(VLIM_TEST_FONT, 66);
-        ASSERT_NE(display.smallFont, nullptr);
-        ASSERT_NE(display.titleFont, nullptr);
-        screen = makeTestSurface();
+        ASSERT_TRUE(openFrameScene(scene, VLIM_TEST_FONT));
         gameWorld.bands->runClock->reset();
         renders.clear();
         blits.clear();
@@ -70,16 +64,13 @@ protected:
     void TearDown() override
     {
         // The game keeps its cached texts for the whole run; a test does not.
-        SDL_FreeSurface(display.scoreText);
-        SDL_FreeSurface(display.timeText);
-        SDL_FreeSurface(screen);
-        TTF_CloseFont(display.smallFont);
-        TTF_CloseFont(display.titleFont);
+        closeFrameScene(scene);
         scratch.reset();
     }
 
-    DisplayState display;
-    SDL_Surface* screen = nullptr;
+    FrameScene scene;
+    DisplayState& display = scene.display;
+    SDL_Surface*& screen = scene.screen;
     std::optional<ScratchDir> scratch;
 };
 
