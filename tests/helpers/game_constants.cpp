@@ -7,7 +7,7 @@
 #include "app/Screens.h"
 #include "bands/Band.h"
 #include "cave/Cave.h"
-#include "tests/game/shim_constants.h"
+#include "tests/game/shim.h"
 
 // The script player is C and cannot include the game's headers.
 static_assert(VIRTUAL_FRAME_MS == FRAME_PERIOD_MS, "a virtual frame lasts one frame period");
