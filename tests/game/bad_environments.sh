@@ -37,12 +37,6 @@ expect_screens_of()
         fail "$1: after the run the title screen differs from the reference's ($1-after.bmp)"
 }
 
-# Fails unless file $1 holds exactly the text $2.
-expect_content()
-{
-    [ -f "$1" ] && [ "$(cat "$1")" = "$2" ] || fail "$1 holds '$(cat "$1" 2>/dev/null)', expected '$2'"
-}
-
 # Fails unless snapshot $1 shows no pixel in the text colour.
 expect_no_text()
 {
@@ -66,8 +60,7 @@ as_player true 2>/dev/null || as_player() { return 1; }
 # files. Their title screens must differ, or comparing with them proves nothing.
 for record in "0 0" "0 1" "5 0" "42 3.5"; do
     name=$(echo "$record" | tr ' ' _)
-    game=$WORK/ref-$name
-    make_game_dir "$game"
+    game=$(make_game_dir "$WORK/ref-$name")
     [ "$record" = "0 0" ] || printf '%s' "-1 $record" >"$game/highscore.dat"
     play "ref-$name"
     expect_quiet "$game"
@@ -78,7 +71,7 @@ for a in 0_0 0_1 5_0 42_3.5; do
             fail "the records $a and $b show the same title screen"
     done
 done
-expect_content "$WORK/ref-0_0/highscore.dat" "$STANDARD_RECORD"
+expect_file "$WORK/ref-0_0/highscore.dat" "$STANDARD_RECORD"
 
 # ---- "highscore.dat" that holds no usable record ----
 
@@ -87,8 +80,7 @@ expect_content "$WORK/ref-0_0/highscore.dat" "$STANDARD_RECORD"
 check_record_file()
 {
     name=$1 reference=$3 after=$4
-    game=$WORK/$name
-    make_game_dir "$game"
+    game=$(make_game_dir "$WORK/$name")
     printf '%s' "$2" >"$game/highscore.dat"
     cp "$game/highscore.dat" "$WORK/$name.old"
     play "$name"
@@ -97,7 +89,7 @@ check_record_file()
     if [ "$after" = same ]; then
         cmp -s "$WORK/$name.old" "$game/highscore.dat" || fail "$name: the record file was changed"
     else
-        expect_content "$game/highscore.dat" "$after"
+        expect_file "$game/highscore.dat" "$after"
     fi
     [ ! -e "$game/highscore.dat.tmp" ] || fail "$name: temporary file left behind"
 }
@@ -114,18 +106,16 @@ blanks=$(head -c 5000000 /dev/zero | tr '\0' ' ')
 check_record_file huge-file "-1 42 3.5$blanks" 42_3.5 same
 check_record_file huge-file-late "$blanks-1 42 3.5" 0_0 "$STANDARD_RECORD"
 # Binary: the game's own first 64 KiB, NULs and all.
-game=$WORK/binary
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/binary")
 head -c 65536 "$VLIM" >"$game/highscore.dat"
 play binary
 expect_quiet "$WORK/binary"
 expect_screens_of binary 0_0
-expect_content "$game/highscore.dat" "$STANDARD_RECORD"
+expect_file "$game/highscore.dat" "$STANDARD_RECORD"
 
 # A directory: nothing to read, and the new record cannot replace it; it is
 # kept in memory and shown.
-game=$WORK/directory
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/directory")
 mkdir "$game/highscore.dat"
 play directory
 expect_quiet "$WORK/directory"
@@ -135,15 +125,14 @@ expect_screens_of directory 0_0
 
 # Unreadable: read as no record; the run's record then replaces it.
 if as_player true; then
-    game=$WORK/unreadable
-    make_game_dir "$game"
+    game=$(make_game_dir "$WORK/unreadable")
     printf '%s' "-1 42 3.5" >"$game/highscore.dat"
     chmod 000 "$game/highscore.dat"
     ! as_player cat "$game/highscore.dat" >/dev/null 2>&1 || fail "unreadable: the file can be read after all"
     play unreadable as_player
     expect_quiet "$WORK/unreadable"
     expect_screens_of unreadable 0_0
-    expect_content "$game/highscore.dat" "$STANDARD_RECORD"
+    expect_file "$game/highscore.dat" "$STANDARD_RECORD"
 else
     echo "note: cannot drop root's file capabilities here: unreadable record file not tested"
 fi
@@ -159,8 +148,7 @@ expect_old_record_kept()
 }
 
 # The temporary file's name is taken by a directory.
-game=$WORK/temp-taken
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/temp-taken")
 printf '%s' "$OLD_RECORD" >"$game/highscore.dat"
 mkdir "$game/highscore.dat.tmp"
 play temp-taken
@@ -172,8 +160,7 @@ expect_old_record_kept "$game/highscore.dat" temp-taken
 
 # A directory without write permission.
 if as_player true; then
-    game=$WORK/read-only-dir
-    make_game_dir "$game"
+    game=$(make_game_dir "$WORK/read-only-dir")
     printf '%s' "$OLD_RECORD" >"$game/highscore.dat"
     chmod 555 "$game"
     play read-only-dir as_player
@@ -250,7 +237,7 @@ check_font()
         fail "$name: standard output '$(cat "$WORK/$name.out")', expected $expected_messages TTF_OpenFont lines"
     expect_no_text "$name-before.bmp"
     expect_no_text "$name-after.bmp"
-    expect_content "$game/highscore.dat" "$STANDARD_RECORD"
+    expect_file "$game/highscore.dat" "$STANDARD_RECORD"
 }
 
 mkdir "$WORK/font-text" "$WORK/font-empty" "$WORK/font-directory" "$WORK/font-truncated" "$WORK/font-damaged"

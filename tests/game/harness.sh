@@ -39,7 +39,7 @@ make_work()
     WORK=$(mktemp -d "${TMPDIR:-/tmp}/vlim-$1.XXXXXX")
     : >"$WORK/.pids"
     trap 'harness_at_exit $?' EXIT
-    trap 'exit 130' INT TERM
+    trap 'exit 130' HUP INT PIPE TERM
 }
 
 # The failure is marked in WORK, so that it is seen from subshells too.
@@ -67,11 +67,13 @@ harness_at_exit()
 
 # ---- Running the game ----
 
-# A directory the game can run in: "font.ttf" there is the test font.
+# Makes $1 a directory the game can run in, "font.ttf" there the test font,
+# and prints it.
 make_game_dir()
 {
     mkdir -p "$1"
     ln -s "$FONT" "$1/font.ttf"
+    echo "$1"
 }
 
 # Runs the game headless in directory $1 on virtual time, driven by the
@@ -111,6 +113,12 @@ expect_status()
     fail "exit status $3$harness_why, expected $2"
 }
 
+# Fails unless file $1 holds exactly the bytes of $2 (a record: no newline).
+expect_file()
+{
+    printf '%s' "$2" | cmp -s - "$1" || fail "$1 holds '$(cat "$1" 2>/dev/null)', expected '$2'"
+}
+
 # Fails unless the game run in directory $1 printed nothing.
 expect_quiet()
 {
@@ -140,17 +148,26 @@ game_running()
 # status; one still running then is killed, and 124 returned.
 wait_game()
 {
-    harness_tries=0
-    while game_running "$1"; do
-        harness_tries=$((harness_tries + 1))
-        if [ "$harness_tries" -gt $(($2 * 10)) ]; then
-            kill -9 "$1" 2>/dev/null || true
-            wait "$1" 2>/dev/null || true
-            return 124
-        fi
+    for _ in $(seq $(($2 * 10))); do
+        game_running "$1" || break
         sleep 0.1
     done
+    if game_running "$1"; then
+        kill -9 "$1" 2>/dev/null || true
+        wait "$1" 2>/dev/null || true
+        return 124
+    fi
     wait "$1"
+}
+
+# Fails unless game $1, run in directory $2, ends within $3 seconds and, if $4
+# is given, with that exit status.
+expect_end()
+{
+    harness_status=0
+    wait_game "$1" "$3" || harness_status=$?
+    [ "$harness_status" -ne 124 ] || fail "$2: the game still runs $3 s on"
+    [ -z "${4:-}" ] || expect_status "$2" "$4" "$harness_status"
 }
 
 # Ends process $1 with SIGTERM (for a game, SDL's quit event), and SIGKILL

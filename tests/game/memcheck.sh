@@ -21,30 +21,20 @@ command -v valgrind >/dev/null || {
 make_work memcheck
 
 standard_run "320 snapshot title.bmp" >"$WORK/run.script"
-game=$WORK/game
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/game")
 log=$WORK/valgrind.log
 status=0
-run_game "$game" "$WORK/run.script" valgrind --trace-children=yes --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
-    --show-leak-kinds=definite --track-origins=yes --log-file="$log" || status=$?
-[ "$status" -eq 0 ] || {
-    cat "$log" >&2
-    expect_status "$game" 0 "$status"
-}
-grep -q 'ERROR SUMMARY: 0 errors' "$log" || {
-    cat "$log" >&2
-    fail "valgrind found errors"
-}
+run_game "$game" "$WORK/run.script" valgrind --trace-children=yes --error-exitcode=1 --leak-check=full \
+    --errors-for-leak-kinds=definite --show-leak-kinds=definite --track-origins=yes --log-file="$log" || status=$?
+[ "$status" -eq 0 ] || { cat "$log" >&2; expect_status "$game" 0 "$status"; }
+grep -q 'ERROR SUMMARY: 0 errors' "$log" || { cat "$log" >&2; fail "valgrind found errors"; }
 # Either nothing is left at exit or nothing of it is lost.
-grep -q -e 'definitely lost: 0 bytes in 0 blocks' -e 'All heap blocks were freed' "$log" || {
-    cat "$log" >&2
-    fail "memory definitely lost"
-}
+grep -q -e 'definitely lost: 0 bytes in 0 blocks' -e 'All heap blocks were freed' "$log" ||
+    { cat "$log" >&2; fail "memory definitely lost"; }
 expect_quiet "$game"
 
 # The run really split, merged and ended: its record is the standard run's.
-[ "$(cat "$game/highscore.dat" 2>/dev/null)" = "$STANDARD_RECORD" ] ||
-    fail "record '$(cat "$game/highscore.dat" 2>/dev/null)', expected '$STANDARD_RECORD': the run did not go as scripted"
+expect_file "$game/highscore.dat" "$STANDARD_RECORD"
 dump_pixels "$game/title.bmp" "$WORK/title.txt"
 is_title_screen "$WORK/title.txt" || fail "no title screen after the run (title.bmp)"
 

@@ -8,8 +8,7 @@ use_build "$1"
 make_work window
 start_xvfb 640x480x24
 
-game=$WORK/game
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/game")
 # The script player without a script plays nothing: it only keeps what the
 # game holds until it ends, for the leak check of the sanitizer build.
 start_game pid "$game" env LD_PRELOAD="$GAME_SCRIPT" "$VLIM"
@@ -25,15 +24,13 @@ xdotool windowfocus --sync "$window"
 # compatibility layer over SDL 2 in its middle.
 wait_for_screen()
 {
-    tries=0
-    while :; do
+    for _ in $(seq 40); do
         import -window "$window" "$WORK/$2.png" || fail "import cannot take a screenshot"
         dump_pixels "$WORK/$2.png" "$WORK/$2.txt"
         "$1" "$WORK/$2.txt" && return 0
-        tries=$((tries + 1))
-        [ $tries -lt 40 ] || fail "$1 never held on the screen: see $2.png"
         sleep 0.25
     done
+    fail "$1 never held on the screen: see $2.png"
 }
 
 wait_for_screen is_title_screen title
@@ -42,9 +39,6 @@ wait_for_screen is_fresh_band_in_play run
 [ "$(count_colour "$WORK/run.txt" "$TEXT_RGB" 30 0 250 80)" -lt 20 ] || fail "the title word stayed up during the run"
 
 xdotool key ctrl+c
-status=0
-wait_game "$pid" 10 || status=$?
-[ "$status" -ne 124 ] || fail "Control+C did not end the game"
-expect_status "$game" 0 "$status"
+expect_end "$pid" "$game" 10 0
 
 echo "real window: title screen, band between the walls, Control+C ends it"

@@ -48,7 +48,5 @@ differing=$(compare -fuzz 3% -metric AE "$WORK/window.png" "$WORK/expected.png" 
 [ -z "${VLIM_WINDOW_PICTURE:-}" ] || convert "$WORK/window.png" -strip "$VLIM_WINDOW_PICTURE"
 
 kill -CONT "$pid"
-status=0
-wait_game "$pid" 10 || status=$?
-expect_status "$WORK/launcher" 0 "$status"
+expect_end "$pid" "$WORK/launcher" 10 0
 echo "scaled window: 1280x960, the playfield at scale 4 pixel for pixel"

@@ -19,8 +19,7 @@ MAX_GROWTH_KB=1024
 use_build "$1"
 make_work soak
 
-game=$WORK/game
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/game")
 status=0
 run_game "$game" "" env VLIM_RANDOM_SEED="$SEED" VLIM_RANDOM_FRAMES="$FRAMES" || status=$?
 

@@ -14,8 +14,7 @@ display=7391
 while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
     display=$((display + 1))
 done
-game=$WORK/no-display
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/no-display")
 status=0
 (cd "$game" && DISPLAY=":$display" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$VLIM" >"$game.out" 2>"$game.err") ||
     status=$?
@@ -47,8 +46,7 @@ is_fresh_band_in_play "$WORK/run.txt" || fail "no font: no band in play after Re
 # status $3.
 fail_on_purpose()
 {
-    game=$WORK/fail-$1
-    make_game_dir "$game"
+    game=$(make_game_dir "$WORK/fail-$1")
     printf '%s\n' "$2" >"$game.script"
     play_game "$3" "$game" "$game.script" env VLIM_FAIL="$1"
     reason="failed on purpose (VLIM_FAIL=$1)"

@@ -12,15 +12,12 @@ make_work whole-run
 frames=$(seq 100 140 | sed 's/.*/& snapshot hud&.bmp/')
 standard_run "$frames" "229 snapshot straight.bmp" "320 snapshot title.bmp" >"$WORK/run.script"
 
-game=$WORK/first
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/first")
 play_game 0 "$game" "$WORK/run.script"
 [ ! -s "$game.out" ] || fail "unexpected output: $(cat "$game.out")"
 
 # Byte for byte: the current layout, no newline.
-printf '%s' "$STANDARD_RECORD" >"$WORK/expected"
-cmp -s "$WORK/expected" "$game/highscore.dat" ||
-    fail "highscore.dat holds '$(cat "$game/highscore.dat" 2>/dev/null)', expected '$STANDARD_RECORD'"
+expect_file "$game/highscore.dat" "$STANDARD_RECORD"
 
 # The recorded time is processor time from the split's frame to the merge's:
 # the split starts in the frame after Space, reading the clock at
@@ -59,36 +56,29 @@ is_title_screen "$WORK/title.txt" || fail "no title screen after the band died (
 before=$(stat -c '%i %y' "$game/highscore.dat")
 play_game 0 "$game" "$WORK/run.script"
 [ "$(stat -c '%i %y' "$game/highscore.dat")" = "$before" ] || fail "an equal run rewrote highscore.dat"
-cmp -s "$WORK/expected" "$game/highscore.dat" || fail "an equal run changed highscore.dat"
+expect_file "$game/highscore.dat" "$STANDARD_RECORD"
 
 # A better record survives the run untouched.
-game=$WORK/better
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/better")
 printf '%s' "-1 1000 9.5" >"$game/highscore.dat"
 before=$(stat -c '%i %y' "$game/highscore.dat")
 play_game 0 "$game" "$WORK/run.script"
 [ "$(stat -c '%i %y' "$game/highscore.dat")" = "$before" ] || fail "a worse run rewrote a better record"
 
 # Score and time are kept apart: a longer split raises only the time.
-game=$WORK/longer
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/longer")
 printf '%s' "-1 1000 0.1" >"$game/highscore.dat"
 play_game 0 "$game" "$WORK/run.script"
-printf '%s' "-1 1000 $expected_time" >"$WORK/expected"
-cmp -s "$WORK/expected" "$game/highscore.dat" ||
-    fail "record '$(cat "$game/highscore.dat")', expected '-1 1000 $expected_time'"
+expect_file "$game/highscore.dat" "-1 1000 $expected_time"
 
 # The same run on the handheld's buttons: Start (8), B (13) to split, Down
 # (4) and Up (0) together, and Select (9) to quit.
-game=$WORK/buttons
-make_game_dir "$game"
+game=$(make_game_dir "$WORK/buttons")
 sed -e 's/keydown return/joydown 8/' -e 's/keydown space/joydown 13/' -e 's/keyup space/joyup 13/' \
     -e 's/keydown down/joydown 4/' -e 's/keydown up/joydown 0/' -e 's/keyup up/joyup 0/' \
     -e 's/keydown c ctrl/joydown 9/' "$WORK/run.script" >"$WORK/buttons.script"
 ! grep -q key "$WORK/buttons.script" || fail "buttons.script still has keys"
 play_game 0 "$game" "$WORK/buttons.script"
-printf '%s' "$STANDARD_RECORD" >"$WORK/expected"
-cmp -s "$WORK/expected" "$game/highscore.dat" ||
-    fail "on the buttons the record is '$(cat "$game/highscore.dat" 2>/dev/null)', expected '$STANDARD_RECORD'"
+expect_file "$game/highscore.dat" "$STANDARD_RECORD"
 
 echo "whole run: record '$STANDARD_RECORD', merge in frame $merge"

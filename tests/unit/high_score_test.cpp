@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -71,14 +72,9 @@ std::string format(int32_t score, double time)
     return out;
 }
 
-int openFdCount()
+long openFdCount()
 {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
-        (void)entry;
-        ++count;
-    }
-    return count;
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
 }
 
 // Each test runs in its own empty working directory, so the default relative
@@ -106,7 +102,7 @@ protected:
     }
 
     ScratchDir scratch{"highscore"};
-    int fdsBefore = 0;
+    long fdsBefore = 0;
 };
 
 const std::string TEMP_FILE = std::string(HIGH_SCORE_FILE) + ".tmp";
