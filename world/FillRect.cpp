@@ -20,8 +20,9 @@ uint64_t mappingOf(const SDL_PixelFormat* format)
 static_assert(offsetof(SDL_PixelFormat, Ashift) + 1 - offsetof(SDL_PixelFormat, Rloss) == sizeof(uint64_t),
               "the losses and shifts lie side by side");
 
-// No format has losses of 255. A paletted format's colours can change while
-// its bytes stay, so its mapping is never reused.
+// No format has all eight bytes at 255 (a shift of 255 reaches past any
+// pixel). A paletted format's colours can change while its bytes stay, so
+// its mapping is never reused.
 const uint64_t NEVER_REUSED = ~uint64_t(0);
 
 // The colour mapped last, by the format's bytes rather than its address: a
