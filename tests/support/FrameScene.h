@@ -1,6 +1,7 @@
 // The game's frames on an off-screen surface, as the main loop runs them
 // (without the wait and the flip), and the world states that the frame
-// benchmark and the allocation test run them in.
+// benchmark and the allocation test run them in; the screens test opens its
+// fonts and surface here too.
 #pragma once
 
 #include <SDL.h>

@@ -2,7 +2,7 @@
 // did not change draws from the bands' fixed rings and the cached texts; one
 // in which they changed allocates only the text it renders anew, and frees
 // the one it replaces. Frames run as the main loop runs them, on an
-// off-screen surface (bench/FrameScene).
+// off-screen surface (tests/support/FrameScene).
 //
 // Every allocation in the process is counted, the font engine's and SDL's
 // included: malloc and its kin are replaced here (operator new allocates
