@@ -301,7 +301,7 @@ protected:
     {
         SDL_FillRect(surface, nullptr, 0);
         band.draw(surface);
-        for (int y = 0; y < 240; ++y)
+        for (int y = 0; y < SCREEN_HEIGHT; ++y)
             if ((pixelAt(surface, x, y) == blue) != (y >= first && y <= last))
                 return ::testing::AssertionFailure() << "row " << y;
         const int total = countAll(surface, blue);

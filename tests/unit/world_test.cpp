@@ -158,7 +158,7 @@ protected:
     static void SetUpTestSuite()
     {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        ASSERT_NE(SDL_SetVideoMode(320, 240, 16, 0), nullptr) << SDL_GetError();
+        ASSERT_NE(SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_DEPTH, 0), nullptr) << SDL_GetError();
     }
     static void TearDownTestSuite() { SDL_Quit(); }
 
