@@ -1,9 +1,12 @@
 // Reading, raising and crash-safe writing of the record file.
 #include "app/HighScore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -194,13 +197,15 @@ size_t formatHighScore(char* out, size_t size, int32_t bestScore, double bestTim
     return length;
 }
 
-void readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path)
+namespace {
+
+RecordFile readRecordAt(const char* path, int32_t& bestScore, double& bestTime)
 {
     // O_NONBLOCK so that a FIFO under the record's name cannot hang start-up;
     // it is refused below like every other file that is not a regular one.
     const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return;
+        return errno == ENOENT ? RecordFile::Missing : RecordFile::Unreadable;
     // One byte more than is parsed, to tell whether the file goes on.
     char buffer[HIGH_SCORE_READ_LIMIT + 1];
     ssize_t got = -1;
@@ -209,7 +214,7 @@ void readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path)
         got = readUpTo(fd, buffer, sizeof buffer);
     close(fd);
     if (got < 0)
-        return;
+        return RecordFile::Unreadable;
     size_t length = size_t(got);
     if (length > HIGH_SCORE_READ_LIMIT) {
         // A number running across the limit would read as its front part,
@@ -221,29 +226,171 @@ void readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path)
         }
     }
     parseHighScore(buffer, length, bestScore, bestTime);
+    return RecordFile::Read;
 }
 
-bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path)
+// The folder part of path: "." for a bare name.
+std::string folderOf(const std::string& path)
 {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a chain of symbolic links at path ends in, which may not exist
+// yet; path itself when it is no link. A chain too long or a loop is left
+// for open to refuse (ELOOP), which makes the record unreadable.
+std::string followLinks(const char* path)
+{
+    std::string file = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char target[4096];
+        const ssize_t length = readlink(file.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) == sizeof target)
+            break;
+        const std::string link(target, size_t(length));
+        file = link[0] == '/' || file.find('/') == std::string::npos ? link : folderOf(file) + "/" + link;
+    }
+    return file;
+}
+
+// Temporary files are named "<record>.tmp.<pid>.<n>", one name per save, so
+// two games in one folder never write, rename or remove each other's.
+const char TEMP_INFIX[] = ".tmp.";
+
+bool isTempOf(const std::string& name, const std::string& record)
+{
+    const std::string prefix = record + TEMP_INFIX;
+    if (name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    int dots = 0;
+    bool digit = false;  // a digit since the last dot
+    for (size_t i = prefix.size(); i < name.size(); ++i) {
+        if (name[i] == '.' && digit && dots == 0) {
+            ++dots;
+            digit = false;
+        } else if (name[i] >= '0' && name[i] <= '9') {
+            digit = true;
+        } else {
+            return false;
+        }
+    }
+    return dots == 1 && digit;
+}
+
+// Under the folder's lock every save of ours has ended, so a temporary file
+// still there was left by a game killed mid-save. Anything but a regular
+// file of that name is not ours and stays.
+void removeStaleTemps(int folder, const std::string& record)
+{
+    const int listFd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0)
+        return;
+    DIR* list = fdopendir(listFd);
+    if (!list) {
+        close(listFd);
+        return;
+    }
+    while (const dirent* entry = readdir(list)) {
+        struct stat status;
+        if (isTempOf(entry->d_name, record) && fstatat(folder, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode))
+            unlinkat(folder, entry->d_name, 0);
+    }
+    closedir(list);
+}
+
+// How long a save waits for another game's save in the same folder, which
+// takes milliseconds; one that holds the lock longer has been stopped.
+const int LOCK_WAIT_MS = 2000;
+
+enum class Lock { Held, Unsupported, Busy };
+
+// An advisory lock on the record's folder (the record itself is replaced by
+// each save, so it cannot carry the lock). Where locks are not available the
+// save goes on without: a single game needs none.
+Lock lockFolder(int folder)
+{
+    if (folder < 0)
+        return Lock::Unsupported;
+    for (int waited = 0;; waited += 10) {
+        if (flock(folder, LOCK_EX | LOCK_NB) == 0)
+            return Lock::Held;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return Lock::Unsupported;
+        if (waited >= LOCK_WAIT_MS)
+            return Lock::Busy;
+        const timespec pause{0, 10 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+}
+
+// Creates a temporary file of this process's next free name next to file.
+int createTemp(const std::string& file, std::string& tempPath)
+{
+    static unsigned saves = 0;
+    for (int tries = 0; tries < 100; ++tries) {
+        tempPath = file + TEMP_INFIX + std::to_string(getpid()) + "." + std::to_string(saves++);
+        const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// The save itself, under the folder's lock when it is held.
+bool replaceRecord(const std::string& file, int32_t bestScore, double bestTime)
+{
+    // Another game may have saved a better figure since this one read the
+    // record: keep the better of the two, figure by figure.
+    int32_t diskScore = bestScore;
+    double diskTime = bestTime;
+    if (readRecordAt(file.c_str(), diskScore, diskTime) == RecordFile::Unreadable)
+        return false;  // a record there that cannot be read is never replaced
     char text[64];
-    const size_t length = formatHighScore(text, sizeof text, bestScore, bestTime);
+    const size_t length = formatHighScore(text, sizeof text, diskScore > bestScore ? diskScore : bestScore,
+                                          diskTime > bestTime ? diskTime : bestTime);
     // The old record stays in place until rename swaps in a complete new
     // one, so a crash or a flat battery never leaves a torn or empty file.
-    const std::string tempPath = std::string(path) + ".tmp";
-    // Left over from a write that was cut short: stale.
-    unlink(tempPath.c_str());
-    const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    std::string tempPath;
+    const int fd = createTemp(file, tempPath);
     if (fd < 0)
         return false;
     bool written = writeAll(fd, text, length) && syncFile(fd);
     if (close(fd) != 0)
         written = false;
-    if (written && rename(tempPath.c_str(), path) != 0)
+    if (written && rename(tempPath.c_str(), file.c_str()) != 0)
         written = false;
-    if (!written) {
+    if (!written)
         unlink(tempPath.c_str());
-        return false;
+    return written;
+}
+
+}  // namespace
+
+RecordFile readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path)
+{
+    return readRecordAt(path, bestScore, bestTime);
+}
+
+bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path)
+{
+    // A link is followed: the file it points to holds the record.
+    const std::string file = followLinks(path);
+    const std::string folderPath = folderOf(file);
+    const int folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const Lock lock = lockFolder(folder);
+    bool saved = false;
+    if (lock != Lock::Busy) {
+        if (lock == Lock::Held)
+            removeStaleTemps(folder, file.substr(file.rfind('/') + 1));
+        saved = replaceRecord(file, bestScore, bestTime);
     }
+    if (folder >= 0)
+        close(folder);  // releases the lock
+    if (!saved)
+        return false;
     // Commits the rename itself, not only the file's bytes.
     sync();
     return true;

@@ -32,16 +32,28 @@ void parseHighScore(const char* data, size_t length, int32_t& bestScore, double&
 // of the whole text and writes at most size bytes, NUL included.
 size_t formatHighScore(char* out, size_t size, int32_t bestScore, double bestTime);
 
+// What reading the record file found.
+enum class RecordFile {
+    Missing,     // no file of that name: the first save creates it
+    Read,        // a regular file, read as far as it holds a record
+    Unreadable,  // there, but not a regular file or not readable: never replaced
+};
+
 // Fills the record from the file at path as far as it can be read; a file
 // that is missing, not a regular file or unreadable leaves both values as
-// they were (call with 0 and 0.0). Reports nothing.
-void readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path = HIGH_SCORE_FILE);
-
-// Replaces the file at path with the current layout so that a crash at any
-// moment leaves either the old record or the new one: writes path + ".tmp",
-// fsyncs it, renames it over path, then sync(). True when the new record is
-// on disk; on false the old file is untouched and no ".tmp" is left behind.
+// they were (call with 0 and 0.0). Never blocks, not even on a FIFO.
 // Reports nothing.
+RecordFile readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path = HIGH_SCORE_FILE);
+
+// Replaces the file at path (or the file its symbolic links lead to) with the
+// current layout so that a crash at any moment leaves either the old record
+// or the new one. Under an advisory lock on the file's folder, shared by
+// every game saving there, it re-reads the record and writes the better of
+// each figure, so that two games in one folder keep the best of both: a
+// temporary file of its own in that folder, fsynced, renamed over the file,
+// then sync(). A file that is there but cannot be read is left alone. True
+// when the record on disk is now at least the given one; on false the old
+// file is untouched and no temporary file is left behind. Reports nothing.
 bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path = HIGH_SCORE_FILE);
 
 // Compares a run's figures (score, longest split in seconds) with the record.

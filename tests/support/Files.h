@@ -11,6 +11,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 // An empty folder, made in parent (TMPDIR's folder unless given) with name
 // in its own, and removed with everything in it when this goes.
@@ -60,4 +62,14 @@ inline bool writeRaw(const std::string& path, const std::string& content)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
     return out.good();
+}
+
+// The names in the folder, sorted.
+inline std::vector<std::string> folderEntries(const std::filesystem::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }

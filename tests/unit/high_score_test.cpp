@@ -105,7 +105,8 @@ protected:
     long fdsBefore = 0;
 };
 
-const std::string TEMP_FILE = std::string(HIGH_SCORE_FILE) + ".tmp";
+using Names = std::vector<std::string>;
+const Names ONLY_THE_RECORD = {HIGH_SCORE_FILE};
 
 }  // namespace
 
@@ -365,7 +366,7 @@ TEST_F(HighScoreFileTest, WriteThenReadGivesTheSixDigitRecord)
     EXPECT_TRUE(writeHighScoreFile(1234, 12.3456789));
     umask(oldMask);
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 1234 12.3457");
-    EXPECT_FALSE(fs::exists(TEMP_FILE));
+    EXPECT_EQ(folderEntries("."), ONLY_THE_RECORD);
     struct stat status;
     ASSERT_EQ(stat(HIGH_SCORE_FILE, &status), 0);
     EXPECT_TRUE(S_ISREG(status.st_mode));
@@ -373,21 +374,114 @@ TEST_F(HighScoreFileTest, WriteThenReadGivesTheSixDigitRecord)
 
     int32_t score = 0;
     double time = 0.0;
-    readHighScoreFile(score, time);
+    EXPECT_EQ(readHighScoreFile(score, time), RecordFile::Read);
     EXPECT_EQ(score, 1234);
     EXPECT_EQ(time, 12.3457);
 
-    // A temporary file left by an interrupted write is replaced.
-    ASSERT_TRUE(writeRaw(TEMP_FILE, "-1 999999 999"));
-    EXPECT_TRUE(writeHighScoreFile(0, 0.25));
-    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 0 0.25");
-    EXPECT_FALSE(fs::exists(TEMP_FILE));
+    // A temporary file left by a game killed mid-save is removed; files and
+    // folders that only look like one stay, and none stops the save. Our
+    // own next names are taken too.
+    const std::string temp = std::string(HIGH_SCORE_FILE) + ".tmp.";
+    ASSERT_TRUE(writeRaw(temp + "99999.0", "-1 999999 999"));
+    Names strays = {temp + "1.2.3", temp + "x.1", std::string(HIGH_SCORE_FILE) + ".tmp", temp + "7."};
+    for (const std::string& name : strays)
+        ASSERT_TRUE(writeRaw(name, "stray"));
+    ASSERT_EQ(mkdir((temp + "12.34").c_str(), 0755), 0);
+    strays.push_back(temp + "12.34");
+    for (int n = 0; n < 64; ++n) {
+        strays.push_back(temp + std::to_string(getpid()) + "." + std::to_string(n));
+        ASSERT_EQ(mkdir(strays.back().c_str(), 0755), 0);
+    }
+    strays.push_back(HIGH_SCORE_FILE);
+    std::sort(strays.begin(), strays.end());
+    EXPECT_TRUE(writeHighScoreFile(1300, 13.0));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 1300 13");
+    EXPECT_EQ(folderEntries("."), strays);
+    EXPECT_EQ(readRaw(temp + "1.2.3"), "stray");
 
     // An explicit path is written next to itself.
     ASSERT_EQ(mkdir("sub", 0755), 0);
     EXPECT_TRUE(writeHighScoreFile(-7, 100.5, "sub/record"));
     EXPECT_EQ(readRaw("sub/record"), "-1 -7 100.5");
-    EXPECT_FALSE(fs::exists("sub/record.tmp"));
+    EXPECT_EQ(folderEntries("sub"), Names{"record"});
+}
+
+TEST_F(HighScoreFileTest, SaveKeepsTheBetterOfEachFigureOnDisk)
+{
+    // Another game saved meanwhile: its better score stays, our better time
+    // goes in.
+    ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "-1 500 1.5"));
+    EXPECT_TRUE(writeHighScoreFile(400, 2.25));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 500 2.25");
+    EXPECT_TRUE(writeHighScoreFile(0, 0.0));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 500 2.25");
+    // The older layout holds a score only; what cannot be read on disk
+    // counts for nothing, so a damaged file gives way to the game's record.
+    ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "900"));
+    EXPECT_TRUE(writeHighScoreFile(400, 2.25));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 900 2.25");
+    ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "-1 x 99"));
+    EXPECT_TRUE(writeHighScoreFile(-3, 0.5));
+    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 -3 0.5");
+}
+
+TEST_F(HighScoreFileTest, LinksAreFollowedToTheFileTheyNameAndUnreadableRecordsKept)
+{
+    // A link, relative to its own folder, through a second link: the file at
+    // the end is replaced, the links stay links.
+    ASSERT_EQ(mkdir("real", 0755), 0);
+    ASSERT_TRUE(writeRaw("real/record", "-1 10 1"));
+    ASSERT_EQ(symlink("record", "real/link"), 0);
+    ASSERT_EQ(symlink("real/link", HIGH_SCORE_FILE), 0);
+    int32_t score = 0;
+    double time = 0.0;
+    EXPECT_EQ(readHighScoreFile(score, time), RecordFile::Read);
+    EXPECT_EQ(Record(score, time), Record(10, 1.0));
+    EXPECT_TRUE(writeHighScoreFile(20, 2.0));
+    EXPECT_EQ(readRaw("real/record"), "-1 20 2");
+    EXPECT_TRUE(fs::is_symlink(HIGH_SCORE_FILE));
+    EXPECT_TRUE(fs::is_symlink("real/link"));
+    EXPECT_EQ(folderEntries("real"), (Names{"link", "record"}));
+    // A link to a file not there yet: the save makes it there.
+    ASSERT_EQ(symlink("real/new", "dangling"), 0);
+    EXPECT_TRUE(writeHighScoreFile(3, 0.5, "dangling"));
+    EXPECT_EQ(readRaw("real/new"), "-1 3 0.5");
+    EXPECT_TRUE(fs::is_symlink("dangling"));
+
+    // Records that are there but cannot be read are never replaced: a loop
+    // of links, a FIFO, a device, a folder, a file without read permission.
+    ASSERT_EQ(symlink("loop", "loop"), 0);
+    ASSERT_EQ(mkfifo("fifo", 0644), 0);
+    ASSERT_EQ(symlink("/dev/null", "null"), 0);
+    ASSERT_EQ(mkdir("folder", 0755), 0);
+    for (const char* name : {"loop", "fifo", "null", "folder"}) {
+        score = 5;
+        EXPECT_EQ(readHighScoreFile(score, time, name), RecordFile::Unreadable) << name;
+        EXPECT_EQ(score, 5);
+        EXPECT_FALSE(writeHighScoreFile(99, 9.0, name)) << name;
+    }
+    EXPECT_TRUE(fs::is_fifo("fifo"));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_empty("folder"));
+
+    ASSERT_TRUE(writeRaw("locked", "-1 42 3.5"));
+    ASSERT_EQ(chmod("locked", 0), 0);
+    ASSERT_EQ(chmod(".", 0777), 0);
+    // As root, permissions bind only once the effective user is another.
+    const bool root = geteuid() == 0;
+    ASSERT_TRUE(!root || seteuid(65534) == 0);
+    score = 0;
+    const RecordFile found = readHighScoreFile(score, time, "locked");
+    const bool saved = writeHighScoreFile(99, 9.0, "locked");
+    ASSERT_TRUE(!root || seteuid(0) == 0);
+    EXPECT_EQ(found, RecordFile::Unreadable);
+    EXPECT_EQ(score, 0);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(readRaw("locked"), "-1 42 3.5");
+
+    EXPECT_EQ(folderEntries("."),
+              (Names{"dangling", "fifo", "folder", HIGH_SCORE_FILE, "locked", "loop", "null", "real"}));
+    EXPECT_EQ(readHighScoreFile(score, time, "missing"), RecordFile::Missing);
 }
 
 TEST_F(HighScoreFileTest, FailedWriteLeavesTheOldFileIntact)
@@ -411,26 +505,19 @@ TEST_F(HighScoreFileTest, FailedWriteLeavesTheOldFileIntact)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the write claimed success; 2: no limit";
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), old);
-    EXPECT_FALSE(fs::exists(TEMP_FILE));
+    EXPECT_EQ(folderEntries("."), ONLY_THE_RECORD);
 
-    // The temporary name is taken by a directory: not ours to remove.
-    ASSERT_EQ(mkdir(TEMP_FILE.c_str(), 0755), 0);
-    EXPECT_FALSE(writeHighScoreFile(999, 9.5));
-    EXPECT_EQ(readRaw(HIGH_SCORE_FILE), old);
-    EXPECT_TRUE(fs::is_directory(TEMP_FILE));
-    ASSERT_EQ(rmdir(TEMP_FILE.c_str()), 0);
-
-    // The record's own name is a directory: the rename fails.
+    // The record's own name is a directory: it is not replaced.
     ASSERT_EQ(mkdir("dir.dat", 0755), 0);
     EXPECT_FALSE(writeHighScoreFile(999, 9.5, "dir.dat"));
     EXPECT_TRUE(fs::is_directory("dir.dat"));
     EXPECT_TRUE(fs::is_empty("dir.dat"));
-    EXPECT_FALSE(fs::exists("dir.dat.tmp"));
 
     EXPECT_FALSE(writeHighScoreFile(999, 9.5, "no/such/dir/highscore.dat"));
     EXPECT_FALSE(fs::exists("no"));
 
     // The record file survives all of it and is rewritten once possible.
+    EXPECT_EQ(folderEntries("."), (Names{"dir.dat", HIGH_SCORE_FILE}));
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), old);
     EXPECT_TRUE(writeHighScoreFile(999, 9.5));
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 999 9.5");

@@ -163,7 +163,13 @@ TEST(KillSafeSave, SigkillAtRandomMomentsLeavesTheOldOrTheNewRecord)
         bool midSave = false;
         for (size_t i = 0; i < paths.size(); ++i) {
             const std::string& path = paths[i];
-            if (fs::exists(path + ".tmp")) {
+            const std::string tempPrefix = std::string(HIGH_SCORE_FILE) + ".tmp.";
+            int temps = 0;
+            for (const std::string& name : folderEntries(fs::path(path).parent_path()))
+                temps += name.compare(0, tempPrefix.size(), tempPrefix) == 0;
+            // The next save removes what a kill left, so there is never more.
+            ASSERT_LE(temps, 1) << "kill " << kill;
+            if (temps > 0) {
                 ++tempLeft[i];
                 midSave = true;
             }
@@ -205,18 +211,45 @@ TEST(KillSafeSave, SigkillAtRandomMomentsLeavesTheOldOrTheNewRecord)
 }
 
 // ---------------------------------------------------------------------------
+// Two games saving in one folder at once, each raising only its own figure
+// from what it read at the start: every save succeeds and the file ends with
+// the best of both, whatever the interleaving.
+
+TEST(SharedFolderSave, TwoWritersAtOnceKeepTheBestOfBoth)
+{
+    ScratchDir dir("shared");
+    const std::string path = (dir.path / HIGH_SCORE_FILE).string();
+    const int SAVES = 200;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < 2; ++writer) {
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 1; i <= SAVES; ++i) {
+                const bool saved = writer == 0 ? writeHighScoreFile(i, 0.0, path.c_str())
+                                               : writeHighScoreFile(0, i * 0.5, path.c_str());
+                if (!saved)
+                    _exit(1);
+            }
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a save failed: status " << status;
+    }
+    EXPECT_EQ(readRaw(path), format(SAVES, SAVES * 0.5));
+    EXPECT_EQ(folderEntries(dir.path), std::vector<std::string>{HIGH_SCORE_FILE});
+}
+
+// ---------------------------------------------------------------------------
 // Saves that fail: the old file stays byte for byte, no temporary file stays
 // behind, and the raised record lives on in memory.
 
 const std::string OLD_RECORD = "-1 100 2.5";
-
-std::vector<std::string> entries(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
 
 // Runs check in a child process and returns its exit status: 0 when check
 // returned no failure, 1 (after printing it) when it did, 77 when setup
@@ -250,7 +283,7 @@ std::string oldRecordIntact(const fs::path& dir, const std::string& what)
     const std::optional<std::string> content = readRaw(path);
     if (content != OLD_RECORD)
         return what + ": the old record became \"" + content.value_or("(missing)") + "\"";
-    const std::vector<std::string> names = entries(dir);
+    const std::vector<std::string> names = folderEntries(dir);
     if (names != std::vector<std::string>{HIGH_SCORE_FILE}) {
         std::string list;
         for (const std::string& name : names)
