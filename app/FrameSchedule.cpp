@@ -7,9 +7,22 @@ bool timeFrame(uint32_t& lastFrameTicks, uint32_t now, float& dt)
         lastFrameTicks = now;
         return false;
     }
-    const uint32_t elapsed = now - lastFrameTicks;
+    int32_t elapsed = static_cast<int32_t>(now - lastFrameTicks);
+    if (elapsed < 0)
+        elapsed = 0;
+    else if (elapsed > static_cast<int32_t>(STALL_LIMIT_MS))
+        elapsed = static_cast<int32_t>(STALL_LIMIT_MS);
     lastFrameTicks = now;
-    dt = static_cast<float>(elapsed) / 1000.0f;
+    dt = static_cast<float>(static_cast<uint32_t>(elapsed)) / 1000.0f;
+    return true;
+}
+
+bool resyncSchedule(uint32_t& nextFrameTicks, uint32_t now)
+{
+    const int32_t behind = static_cast<int32_t>(now - nextFrameTicks);
+    if (behind <= static_cast<int32_t>(STALL_LIMIT_MS) && behind >= -static_cast<int32_t>(FRAME_PERIOD_MS))
+        return false;
+    nextFrameTicks = now;
     return true;
 }
 

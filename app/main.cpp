@@ -3,15 +3,19 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "app/Frame.h"
 #include "app/FrameSchedule.h"
 #include "app/HighScore.h"
 #include "app/Screens.h"
 #include "world/GameWorld.h"
+#include "world/Input.h"
 #include "world/Screen.h"
 
 SDL_Surface* screenSurface = nullptr;  // 320x240, 16 bits per pixel
@@ -20,12 +24,17 @@ uint32_t nextFrameTicks = 0;           // when the next frame is due; only ever 
 
 static const char* const MENU_DIRECTORY = "/usr/gp2x";
 static const char* const MENU_PROGRAM = "/usr/gp2x/gp2xmenu";
+static const char* const FONT_FILE = "font.ttf";
 
 // Set on the game's own ways out. Any other exit comes from inside a library,
 // e.g. Xlib ending the process when the display is lost: shutting SDL down
 // from there would re-enter it on a dead connection (SDL 2 under the
 // compatibility layer then spins forever), so only the hand-over follows.
 static bool leavingOnPurpose = false;
+
+// What SIGPIPE and SIGXFSZ did when the game started; the game ignores both.
+static void (*inheritedPipeAction)(int) = SIG_DFL;
+static void (*inheritedFileSizeAction)(int) = SIG_DFL;
 
 static void leave(int status)
 {
@@ -44,17 +53,30 @@ static void exitToMenu()
         // Ignored: the menu is started from wherever we are.
     }
     fflush(nullptr);  // whatever was printed must not vanish with the process image
+    // The menu gets the signals as the game got them.
+    signal(SIGPIPE, inheritedPipeAction);
+    signal(SIGXFSZ, inheritedFileSizeAction);
     execl(MENU_PROGRAM, MENU_PROGRAM, static_cast<char*>(nullptr));
 }
 
 static uint32_t ticksUntilNextFrame()
 {
-    return ticksUntil(nextFrameTicks, SDL_GetTicks());
+    const uint32_t now = SDL_GetTicks();
+    resyncSchedule(nextFrameTicks, now);
+    return ticksUntil(nextFrameTicks, now);
 }
 
 static TTF_Font* openFont(int points)
 {
-    TTF_Font* font = TTF_OpenFont("font.ttf", points);
+    // Opening a FIFO would wait for a writer for ever, so anything but a
+    // regular file (or a missing one, which SDL_ttf reports itself) is taken
+    // as no font.
+    TTF_Font* font = nullptr;
+    struct stat status;
+    if (stat(FONT_FILE, &status) == 0 && !S_ISREG(status.st_mode))
+        SDL_SetError("Couldn't open %s", FONT_FILE);
+    else
+        font = TTF_OpenFont(FONT_FILE, points);
     if (!font) {
         printf("TTF_OpenFont: %s\n", SDL_GetError());
         fflush(stdout);
@@ -66,6 +88,11 @@ int main(int, char**)
 {
     uint32_t lastFrameTicks = 0;  // 0: no frame timed yet
     DisplayState display;
+
+    // A file-size limit fails a save like a full disk does, and a closed
+    // output fails a message, instead of either killing the game.
+    inheritedPipeAction = signal(SIGPIPE, SIG_IGN);
+    inheritedFileSizeAction = signal(SIGXFSZ, SIG_IGN);
 
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
         fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
@@ -81,6 +108,7 @@ int main(int, char**)
         fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());
         leave(2);
     }
+    ignoreUnreadEvents();
     if (SDL_NumJoysticks() > 0) {
         joystick0 = SDL_JoystickOpen(0);
         if (!joystick0)
@@ -102,8 +130,9 @@ int main(int, char**)
 
         playFrame(display, screenSurface, dt);
 
-        // Delayed even by 0; the schedule is never reset from the clock, so
-        // after a slow frame the next ones catch up without dropping any.
+        // Delayed even by 0; the schedule is reset from the clock only after
+        // a stall beyond STALL_LIMIT_MS or a clock that went back, so after a
+        // slow frame the next ones catch up without dropping any.
         SDL_Delay(ticksUntilNextFrame());
         nextFrameTicks += FRAME_PERIOD_MS;
         SDL_Flip(screenSurface);

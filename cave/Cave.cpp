@@ -18,13 +18,13 @@ void Cave::init()
 
 void Cave::generateColumn()
 {
-    const int n = columnCounter;
+    const int64_t n = columnCounter;
     const float f = static_cast<float>(n);
     // The phase is divided in single precision, then cos/sin and the product
     // are taken in double; the int conversion truncates toward zero.
     const float topPhase = f / CEILING_COLUMNS_PER_RADIAN;
     const float bottomPhase = f / FLOOR_COLUMNS_PER_RADIAN;
-    const int slot = n % COLUMNS;
+    const int slot = static_cast<int>(n % COLUMNS);
     top[slot] = static_cast<int>(std::cos(static_cast<double>(topPhase)) * WALL_AMPLITUDE) + CEILING_MIDLINE;
     bottom[slot] = static_cast<int>(std::sin(static_cast<double>(bottomPhase)) * WALL_AMPLITUDE) + FLOOR_MIDLINE;
     columnCounter = n + 1;
@@ -38,8 +38,13 @@ void Cave::advance(float dt)
         return;
     do {
         generateColumn();
-        accumulator = accumulator - columnPeriod;
+        const float left = accumulator - columnPeriod;
         ++columnsThisFrame;
+        if (!(left < accumulator)) {
+            accumulator = 0.0f;  // beyond counting: the loop would never end
+            break;
+        }
+        accumulator = left;
     } while (accumulator >= columnPeriod);
 }
 
@@ -47,7 +52,7 @@ int Cave::slotAt(int x) const
 {
     // Bands test columns down to 100 - columnsThisFrame; reduce any x to a
     // non-negative slot rather than rely on the counter's head start.
-    const int s = (x + columnCounter % COLUMNS) % COLUMNS;
+    const int s = (x + static_cast<int>(columnCounter % COLUMNS)) % COLUMNS;
     return s < 0 ? s + COLUMNS : s;
 }
 

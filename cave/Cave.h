@@ -30,7 +30,8 @@ struct Cave {
 
     int top[COLUMNS];        // ceiling of each stored column: rows 0 .. top-1
     int bottom[COLUMNS];     // floor of each stored column: rows bottom .. 239
-    int columnCounter;       // columns generated since init; slot = n mod 320
+    int64_t columnCounter;   // columns generated since init; slot = n mod 320
+                             // (64 bits: 32 would overflow after 62 days)
     float columnPeriod;      // seconds per column: COLUMN_PERIOD
     float accumulator;       // seconds carried over, not yet a column
 
@@ -40,6 +41,8 @@ struct Cave {
     void generateColumn();
     // dt in seconds. Generates every column the accumulated time covers and
     // records how many in columnsThisFrame. Call before the bands' update.
+    // Time too large to be counted down in columns (from 65,536 s the float
+    // no longer changes by a period) ends the loop and is dropped.
     void advance(float dt);
     // Paints the ceiling and floor of all 320 screen columns.
     void draw(SDL_Surface* surface) const;

@@ -16,7 +16,7 @@ namespace {
 
 }  // namespace
 
-GameWorld::GameWorld() : cave(nullptr), bands(nullptr), quitRequested(0) {}
+GameWorld::GameWorld() : cave(nullptr), bands(nullptr), quitRequested(0), steeringHeld(0) {}
 
 GameWorld::~GameWorld() {}
 

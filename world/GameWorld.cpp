@@ -11,7 +11,7 @@
 
 GameWorld gameWorld;
 
-GameWorld::GameWorld() : cave(nullptr), bands(nullptr), quitRequested(0)
+GameWorld::GameWorld() : cave(nullptr), bands(nullptr), quitRequested(0), steeringHeld(0)
 {
     std::unique_ptr<Cave> newCave(new Cave());
     newCave->init();

@@ -12,6 +12,7 @@ struct GameWorld {
     Cave* cave;             // owned; initialised with the world
     BandGroup* bands;       // owned
     uint8_t quitRequested;  // set by a quit input; the frame loop stops; never cleared
+    uint16_t steeringHeld;  // steering keys and buttons held, counted in bands->steer
 
     GameWorld();
     ~GameWorld();

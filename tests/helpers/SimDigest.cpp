@@ -54,7 +54,7 @@ uint64_t caveDigest(const Cave& cave)
         h.i32(cave.top[s]);
         h.i32(cave.bottom[s]);
     }
-    h.i32(cave.columnCounter);
+    h.u64(static_cast<uint64_t>(cave.columnCounter));
     h.f32(cave.columnPeriod);
     h.f32(cave.accumulator);
     return h.value();
@@ -96,6 +96,7 @@ uint64_t worldDigest(const GameWorld& world)
     h.u64(bandsDigest(*world.bands));
     h.u64(runClockDigest(*world.bands->runClock));
     h.u8(world.quitRequested);
+    h.u32(world.steeringHeld);
     return h.value();
 }
 
@@ -104,6 +105,7 @@ void resetGlobalWorld()
     gameWorld.cave->init();
     emptyGroup(*gameWorld.bands);
     gameWorld.quitRequested = 0;
+    gameWorld.steeringHeld = 0;
     columnsThisFrame = 0;
 }
 
@@ -464,7 +466,7 @@ std::string formatCheckpoint(const Checkpoint& c)
     char line[256];
     std::snprintf(line, sizeof line,
                   "frame %d history %016" PRIx64 " world %016" PRIx64 " cave %016" PRIx64 " bands %016" PRIx64
-                  " clock %016" PRIx64 " score %" PRId32 " alive %d columns %" PRId32,
+                  " clock %016" PRIx64 " score %" PRId32 " alive %d columns %" PRId64,
                   c.frame, c.history, c.world, c.cave, c.bands, c.clock, c.score, c.aliveBands, c.columnCounter);
     return line;
 }

@@ -41,7 +41,8 @@ uint64_t bandsDigest(const BandGroup& group);
 // taken modulo 2^32: the game only ever uses differences of clock readings,
 // and the handheld's clock_t is 32 bits wide.
 uint64_t runClockDigest(const RunClock& clock);
-// All of the above, plus columnsThisFrame and the world's quit flag.
+// All of the above, plus columnsThisFrame, the world's quit flag and the
+// steering inputs it holds.
 uint64_t worldDigest(const GameWorld& world);
 
 // What a seeded run did, so a test can see that it went through every rule
@@ -74,7 +75,7 @@ struct Checkpoint {
     uint64_t clock = 0;
     int32_t score = 0;
     int aliveBands = 0;
-    int32_t columnCounter = 0;
+    int64_t columnCounter = 0;
 };
 
 // Puts the global game world back into the state its construction leaves:

@@ -1,6 +1,9 @@
 // The cave: column formula, scrolling by time, wall queries and drawing.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
 #include "cave/Cave.h"
 #include "tests/support/TestSurface.h"
 
@@ -96,6 +99,42 @@ TEST(CaveTest, AdvanceGeneratesOneColumnPer2500Microseconds)
     cave.advance(1.0f);
     EXPECT_EQ(columnsThisFrame, 400);
     EXPECT_EQ(cave.columnCounter, 720);
+}
+
+TEST(CaveTest, EveryFrameEndsHoweverLong)
+{
+    // Above 65,536 s, taking a period off the float leaves it as it was: the
+    // time is dropped after one column instead of counted down for ever.
+    Cave cave;
+    for (float dt : {65536.01f, 65600.0f, 1e30f, INFINITY}) {
+        cave.init();
+        cave.advance(dt);
+        EXPECT_GE(columnsThisFrame, 1) << dt;
+        EXPECT_EQ(cave.accumulator, 0.0f) << dt;
+        cave.advance(0.015f);
+        EXPECT_EQ(columnsThisFrame, 6) << dt;  // and the next frame is ordinary
+    }
+}
+
+TEST(CaveTest, ColumnNumbersRunOnPastTwoToThe31)
+{
+    // 62 days at 400 columns a second. The ring and the walls go on as the
+    // formula says, with no signed overflow (checked by the sanitizer build).
+    Cave cave;
+    cave.init();
+    const int64_t start = INT32_MAX - 100;
+    cave.columnCounter = start;
+    for (int i = 0; i < Cave::COLUMNS; ++i)
+        cave.generateColumn();
+    EXPECT_EQ(cave.columnCounter, start + Cave::COLUMNS);
+    for (int x = 0; x < Cave::COLUMNS; ++x) {
+        const float f = static_cast<float>(start + x);
+        EXPECT_EQ(cave.topAt(x), static_cast<int>(std::cos(static_cast<double>(f / 200.0f)) * 40.0) + 70) << x;
+        EXPECT_EQ(cave.bottomAt(x), static_cast<int>(std::sin(static_cast<double>(f / 220.0f)) * 40.0) + 180) << x;
+    }
+    cave.advance(0.015f);
+    EXPECT_EQ(columnsThisFrame, 6);
+    EXPECT_GE(cave.slotAt(-1), 0);
 }
 
 TEST(CaveTest, ScreenColumnsScrollLeftAndWrapModulo320)

@@ -26,22 +26,60 @@ TEST(FrameSchedule, FirstReadingOnlyStartsTheClock)
     EXPECT_EQ(dt, 0.015f);
 }
 
-TEST(FrameSchedule, DeltaIsTheUnsignedDifferenceInSeconds)
+TEST(FrameSchedule, DeltaIsTheSignedDifferenceCappedAtTheStallLimit)
 {
     uint32_t last = 0xFFFFFFF0u;  // 16 ms before the counter wraps
     float dt = 0.0f;
     ASSERT_TRUE(timeFrame(last, 5, dt));
     EXPECT_EQ(dt, 21.0f / 1000.0f);
 
-    // No clamp: a long stall gives a long frame.
-    last = 1000;
-    ASSERT_TRUE(timeFrame(last, 11000, dt));
-    EXPECT_EQ(dt, 10.0f);
-
     // The float division is single precision, as the game needs it.
     last = 1000;
     ASSERT_TRUE(timeFrame(last, 1007, dt));
     EXPECT_EQ(dt, static_cast<float>(7u) / 1000.0f);
+
+    // Stalls up to the limit are timed as they were; longer ones, and clock
+    // steps of up to 24.8 days forward, as the limit.
+    last = 1000;
+    ASSERT_TRUE(timeFrame(last, 1000 + STALL_LIMIT_MS, dt));
+    EXPECT_EQ(dt, 5.0f);
+    for (uint32_t stall : {STALL_LIMIT_MS + 1, 10000u, 65536000u, 0x7FFFFFFFu}) {
+        last = 1000;
+        ASSERT_TRUE(timeFrame(last, 1000 + stall, dt));
+        EXPECT_EQ(dt, 5.0f) << stall;
+        EXPECT_EQ(last, 1000 + stall);
+    }
+
+    // A reading that went back (the wall clock stepped back, or the classic
+    // library's count restarted below its start) is a frame of no time, not
+    // one of 49 days; the next is timed from it.
+    for (uint32_t back : {1u, 20u, 3600000u, 0x80000000u}) {
+        last = 5000000;
+        ASSERT_TRUE(timeFrame(last, 5000000 - back, dt));
+        EXPECT_EQ(dt, 0.0f) << back;
+        ASSERT_TRUE(timeFrame(last, 5000000 - back + 15, dt));
+        EXPECT_EQ(dt, 0.015f);
+    }
+}
+
+TEST(FrameSchedule, ResyncsOnlyWhenTheScheduleLostTheClock)
+{
+    // In touch: up to the limit behind, up to one period ahead (where every
+    // wait leaves it); the schedule is kept, across the wrap too.
+    for (uint32_t next : {100000u, 100000u - STALL_LIMIT_MS, 100000u + FRAME_PERIOD_MS}) {
+        uint32_t kept = next;
+        EXPECT_FALSE(resyncSchedule(kept, 100000));
+        EXPECT_EQ(kept, next);
+    }
+    uint32_t acrossWrap = 0xFFFFFFF0u;
+    EXPECT_FALSE(resyncSchedule(acrossWrap, 100));
+    EXPECT_EQ(acrossWrap, 0xFFFFFFF0u);
+
+    for (uint32_t next : {100000u - STALL_LIMIT_MS - 1, 100000u + FRAME_PERIOD_MS + 1, 0u, 0x80000000u}) {
+        uint32_t lost = next;
+        EXPECT_TRUE(resyncSchedule(lost, 100000)) << next;
+        EXPECT_EQ(lost, 100000u);
+    }
 }
 
 TEST(FrameSchedule, WaitsOnlyWhileTheNextFrameIsAhead)
@@ -57,15 +95,17 @@ TEST(FrameSchedule, WaitsOnlyWhileTheNextFrameIsAhead)
     EXPECT_EQ(ticksUntil(0xFFFFFFFFu, 0xFFFFFFF0u), 15u);
 }
 
-// The loop's schedule on a virtual clock: each frame costs `work` ms before it
-// waits; returns the tick at which each frame is flipped.
-static std::vector<uint32_t> runFrames(uint32_t startTicks, const std::vector<uint32_t>& work)
+// The loop's schedule on a virtual clock: each frame moves the clock by
+// `work` ms (a stall, or a step back when negative) before it waits; returns
+// the tick at which each frame is flipped.
+static std::vector<uint32_t> runFrames(uint32_t startTicks, const std::vector<int32_t>& work)
 {
     uint32_t clock = startTicks;
     uint32_t next = 0;
     std::vector<uint32_t> flips;
-    for (uint32_t w : work) {
-        clock += w;
+    for (int32_t w : work) {
+        clock += static_cast<uint32_t>(w);
+        resyncSchedule(next, clock);
         clock += ticksUntil(next, clock);  // SDL_Delay sleeps exactly this long here
         next += FRAME_PERIOD_MS;
         flips.push_back(clock);
@@ -77,7 +117,7 @@ TEST(FrameSchedule, CatchesUpAfterStartupAndSlowFramesWithoutDroppingAny)
 {
     // Start-up took 300 ms: frames run back to back until the schedule,
     // gaining 15 ms per frame, passes the clock; then they keep a 15 ms grid.
-    std::vector<uint32_t> work(40, 1);
+    std::vector<int32_t> work(40, 1);
     std::vector<uint32_t> flips = runFrames(300, work);
     EXPECT_EQ(flips[0], 301u);
     EXPECT_EQ(flips[1], 302u);
@@ -87,7 +127,7 @@ TEST(FrameSchedule, CatchesUpAfterStartupAndSlowFramesWithoutDroppingAny)
 
     // On the grid, one frame of 100 ms leaves the schedule ~85 ms behind; the
     // next frames run without delay until it is caught up, none is skipped.
-    std::vector<uint32_t> slow(60, 1);
+    std::vector<int32_t> slow(60, 1);
     slow[40] = 100;
     flips = runFrames(0, slow);
     EXPECT_EQ(flips[39], 39u * 15u);
@@ -95,4 +135,35 @@ TEST(FrameSchedule, CatchesUpAfterStartupAndSlowFramesWithoutDroppingAny)
     EXPECT_EQ(flips[41], flips[40] + 1u);  // catching up: no wait
     EXPECT_EQ(flips[59], 59u * 15u);       // back on the same grid
     EXPECT_EQ(flips[59] - flips[58], 15u);
+}
+
+TEST(FrameSchedule, AfterALongStallOrAStepBackTheScheduleStartsAgain)
+{
+    // A stall of the limit is still caught up frame by frame: 333 frames
+    // without a wait.
+    std::vector<int32_t> work(400, 1);
+    work[40] = static_cast<int32_t>(STALL_LIMIT_MS);
+    std::vector<uint32_t> flips = runFrames(0, work);
+    EXPECT_EQ(flips[41], flips[40] + 1u);
+    EXPECT_EQ(flips[373], flips[372] + 1u);
+    EXPECT_EQ(flips[399] - flips[398], 15u);
+
+    // An hour: the next frame is due at once, then the grid goes on from
+    // the clock with no catching up.
+    work.assign(60, 1);
+    work[40] = 3600000;
+    flips = runFrames(0, work);
+    EXPECT_EQ(flips[40], flips[39] + 3600000u);
+    for (size_t i = 41; i < 60; ++i)
+        EXPECT_EQ(flips[i] - flips[i - 1], 15u) << i;
+
+    // The clock set back by 20 ms, and by an hour: no wait of the step's
+    // length, the grid goes on from the clock.
+    for (int32_t back : {-20, -3600000}) {
+        work.assign(60, 1);
+        work[40] = back;
+        flips = runFrames(10000000, work);
+        EXPECT_EQ(flips[40], flips[39] + static_cast<uint32_t>(back)) << back;
+        EXPECT_EQ(flips[41] - flips[40], 15u) << back;
+    }
 }

@@ -52,13 +52,23 @@ InputState stateOf(const GameWorld& world)
             group.bands.empty() ? -1 : static_cast<int>(group.bands[0]->state)};
 }
 
+SDL_Event focusEvent(Uint8 gain, Uint8 state)
+{
+    SDL_Event event = typedEvent(SDL_ACTIVEEVENT);
+    event.active.gain = gain;
+    event.active.state = state;
+    return event;
+}
+
 // A world in the middle of things: two bands (the first dying), steering
-// and split held, so that every effect of an event shows.
+// (joystick Down and the Down key) and split held, so that every effect of
+// an event shows.
 void prepare(GameWorld& world)
 {
     addBand(*world.bands, 110.0f, 130.0f, 0.0f, Dying);
     addBand(*world.bands, 150.0f, 170.0f);
-    world.bands->steer = 2;
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 4, 0));
+    applyInputEvent(world, keyEvent(SDL_KEYDOWN, SDLK_DOWN, KMOD_NONE));
     world.bands->splitHeld = 1;
 }
 
@@ -75,26 +85,30 @@ TEST(InputMappingTest, EveryRowOfTheTable)
         {keyEvent(SDL_KEYDOWN, SDLK_c, KMOD_RCTRL), {2, 1, 1, 2, Dying}},
         {keyEvent(SDL_KEYDOWN, SDLK_c, SDLMod(KMOD_LCTRL | KMOD_LSHIFT)), {2, 1, 1, 2, Dying}},
         {keyEvent(SDL_KEYDOWN, SDLK_UP, KMOD_NONE), {1, 1, 0, 2, Dying}},
-        {keyEvent(SDL_KEYDOWN, SDLK_DOWN, KMOD_NONE), {3, 1, 0, 2, Dying}},
         {keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_NONE), started},
-        {keyEvent(SDL_KEYUP, SDLK_UP, KMOD_NONE), {3, 1, 0, 2, Dying}},
         {keyEvent(SDL_KEYUP, SDLK_DOWN, KMOD_NONE), {1, 1, 0, 2, Dying}},
         {keyEvent(SDL_KEYUP, SDLK_SPACE, KMOD_NONE), {2, 0, 0, 2, Dying}},
         {buttonEvent(SDL_JOYBUTTONDOWN, 0, 0), {1, 1, 0, 2, Dying}},
         {buttonEvent(SDL_JOYBUTTONDOWN, 1, 0), {1, 1, 0, 2, Dying}},
         {buttonEvent(SDL_JOYBUTTONDOWN, 7, 3), {1, 1, 0, 2, Dying}},  // any joystick
         {buttonEvent(SDL_JOYBUTTONDOWN, 3, 0), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONDOWN, 4, 0), {3, 1, 0, 2, Dying}},
         {buttonEvent(SDL_JOYBUTTONDOWN, 5, 0), {3, 1, 0, 2, Dying}},
         {buttonEvent(SDL_JOYBUTTONDOWN, 8, 0), started},
         {buttonEvent(SDL_JOYBUTTONDOWN, 9, 0), {2, 1, 1, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 0, 0), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 1, 0), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 7, 0), {3, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 3, 0), {1, 1, 0, 2, Dying}},
         {buttonEvent(SDL_JOYBUTTONUP, 4, 0), {1, 1, 0, 2, Dying}},
-        {buttonEvent(SDL_JOYBUTTONUP, 5, 0), {1, 1, 0, 2, Dying}},
         {buttonEvent(SDL_JOYBUTTONUP, 13, 0), {2, 0, 0, 2, Dying}},
+        // Losing the focus releases everything held; nothing else about it
+        // (gaining it, the mouse's focus) changes anything.
+        {focusEvent(0, SDL_APPINPUTFOCUS), {0, 0, 0, 2, Dying}},
+        {focusEvent(0, SDL_APPINPUTFOCUS | SDL_APPACTIVE), {0, 0, 0, 2, Dying}},
+        {focusEvent(1, SDL_APPINPUTFOCUS), base},
+        {focusEvent(0, SDL_APPMOUSEFOCUS), base},
+        // A held input counts once; a release takes back only a counted press.
+        {keyEvent(SDL_KEYDOWN, SDLK_DOWN, KMOD_NONE), base},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 4, 0), base},
+        {keyEvent(SDL_KEYUP, SDLK_UP, KMOD_NONE), base},
+        {buttonEvent(SDL_JOYBUTTONUP, 0, 0), base},
+        {buttonEvent(SDL_JOYBUTTONUP, 3, 0), base},
         {typedEvent(SDL_QUIT), {2, 1, 1, 2, Dying}},
         // Ignored: other keys and buttons, releases of Start, Select, Return
         // and Control+C, and other kinds of events.
@@ -150,6 +164,38 @@ TEST(InputMappingTest, SteeringIsACounterAcrossDevices)
     applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 3, 0));
     applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 8, 0));
     EXPECT_EQ(world.bands->steer, 1);
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONUP, 3, 0));
+
+    // Every steering input presses and releases its own direction.
+    const std::vector<std::pair<SDL_Event, int>> inputs = {
+        {keyEvent(SDL_KEYDOWN, SDLK_UP, KMOD_NONE), -1}, {keyEvent(SDL_KEYDOWN, SDLK_DOWN, KMOD_NONE), 1},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 0, 0), -1},       {buttonEvent(SDL_JOYBUTTONDOWN, 1, 0), -1},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 7, 0), -1},       {buttonEvent(SDL_JOYBUTTONDOWN, 3, 0), 1},
+        {buttonEvent(SDL_JOYBUTTONDOWN, 4, 0), 1},        {buttonEvent(SDL_JOYBUTTONDOWN, 5, 0), 1},
+    };
+    for (const auto& [down, direction] : inputs) {
+        SDL_Event up = down;
+        up.type = down.type == SDL_KEYDOWN ? SDL_KEYUP : SDL_JOYBUTTONUP;
+        applyInputEvent(world, down);
+        EXPECT_EQ(world.bands->steer, direction) << int(down.type) << " " << int(down.jbutton.button);
+        applyInputEvent(world, up);
+        EXPECT_EQ(world.bands->steer, 0);
+    }
+
+    // Held through a loss of focus, released after it came back: the
+    // release finds nothing to take back, the counter stays at rest.
+    applyInputEvent(world, keyEvent(SDL_KEYDOWN, SDLK_UP, KMOD_NONE));
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 4, 0));
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 3, 0));
+    applyInputEvent(world, focusEvent(0, SDL_APPINPUTFOCUS));
+    EXPECT_EQ(world.bands->steer, 0);
+    applyInputEvent(world, focusEvent(1, SDL_APPINPUTFOCUS));
+    applyInputEvent(world, keyEvent(SDL_KEYUP, SDLK_UP, KMOD_NONE));
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONUP, 4, 0));
+    EXPECT_EQ(world.bands->steer, 0);
+    EXPECT_EQ(world.steeringHeld, 0);
+    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 4, 0));
+    EXPECT_EQ(world.bands->steer, 1);  // pressed again: counted again
 }
 
 // Frames through the global world with the SDL event queue.
