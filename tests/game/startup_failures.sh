@@ -68,4 +68,38 @@ fail_on_purpose joystick "10 keydown return
 dump_pixels "$game/run.bmp" "$WORK/joystick-run.txt"
 [ "$(count_in_head "$WORK/joystick-run.txt" "$BAND_RGB")" -gt 0 ] || fail "joystick: no band in play after Return"
 
+# The launcher. Without HOME (and no XDG_DATA_HOME) there is no folder for
+# the record: one line, status 1, nothing made at the root.
+# Runs the launcher from $WORK/$1 through the command in the remaining
+# arguments; its status goes in status. (Leaks are not checked: SDL 2 under
+# the compatibility layer, which the launcher uses, leaves libdbus's.)
+launch()
+{
+    name=$1
+    shift
+    mkdir -p "$WORK/$name"
+    printf '%s\n' "10 keydown c ctrl" >"$WORK/$name.script"
+    status=0
+    (cd "$WORK/$name" && "$@" env SDL_VIDEODRIVER=dummy VLIM_VIRTUAL_TIME=1 VLIM_SCRIPT="$WORK/$name.script" \
+        LD_PRELOAD="$GAME_SCRIPT" ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" "$LAUNCHER" \
+        >"$WORK/$name.out" 2>"$WORK/$name.err") || status=$?
+}
+launch no-home env -u XDG_DATA_HOME HOME=
+[ "$status" -eq 1 ] && [ "$(wc -l <"$WORK/no-home.err")" -eq 1 ] && grep -q '^vlim: HOME is not set' "$WORK/no-home.err" ||
+    fail "no HOME: status $status, stderr '$(cat "$WORK/no-home.err")'"
+[ ! -e /.local/share/vlim ] || fail "no HOME: /.local/share/vlim was made"
+
+# A data folder that cannot be written but holds the right font link
+# already: the game starts there.
+if as_player true; then
+    mkdir -p "$WORK/read-only-data/vlim"
+    ln -s "$FONT" "$WORK/read-only-data/vlim/font.ttf"
+    chmod 555 "$WORK/read-only-data/vlim"
+    launch read-only-launch as_player env XDG_DATA_HOME="$WORK/read-only-data"
+    chmod 755 "$WORK/read-only-data/vlim"
+    [ "$status" -eq 0 ] || fail "read-only data folder: status $status, stderr '$(cat "$WORK/read-only-launch.err")'"
+else
+    echo "note: cannot drop root's file capabilities here: read-only data folder not tested"
+fi
+
 echo "start-up failures: as expected"
