@@ -14,6 +14,9 @@
  *   <frame> pause               (stop with SIGSTOP once that frame is on
  *                                the display, for a look from outside;
  *                                SIGCONT goes on)
+ *   <frame> clock <ms>          (from that frame's flip on, SDL_GetTicks
+ *                                reads ms more, or less when negative: a
+ *                                stall or a clock stepped)
  * Blank lines and lines starting with # are skipped. An event of frame N is
  * pushed onto SDL's queue at the first SDL_PollEvent after the N-th flip, so
  * it acts in frame N + 1; frame 0 means before the first flip.
@@ -63,6 +66,12 @@ static int configured;
 static int virtualTime;
 static int randomInput;
 static Uint32 virtualTicks = 1;  /* never 0, which the game takes as "not timed yet" */
+static Uint32 tickStep;          /* added to every reading, modulo 2^32 as the ticks wrap */
+
+void stepClock(long ms)
+{
+    tickStep += (Uint32)ms;
+}
 
 void* realFunction(const char* name)
 {
@@ -161,8 +170,8 @@ Uint32 SDL_GetTicks(void)
     REAL(SDL_GetTicks);
     configure();
     if (virtualTime)
-        return virtualTicks;
-    return real_SDL_GetTicks();
+        return virtualTicks + tickStep;
+    return real_SDL_GetTicks() + tickStep;
 }
 
 void SDL_Delay(Uint32 ms)

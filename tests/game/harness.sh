@@ -9,6 +9,7 @@
 #   make_work NAME    WORK, a scratch folder, removed at exit unless the caller
 #                     failed; whatever the harness started is ended at exit
 #   start_xvfb SIZE   DISPLAY
+#   start_scripted VAR DIR SCRIPT, start_game VAR DIR CMD...: the pid in VAR
 #   STANDARD_RECORD, STANDARD_SPLIT_FRAME: the record that standard_run
 #                     makes, and the frame after which its split is pressed
 #
@@ -87,6 +88,20 @@ run_game()
     shift 2
     (cd "$harness_dir" && "$@" env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy VLIM_VIRTUAL_TIME=1 \
         VLIM_SCRIPT="$harness_script" LD_PRELOAD="$GAME_SCRIPT" "$VLIM" >"$harness_dir.out" 2>"$harness_dir.err")
+}
+
+# Starts the game as run_game does, in the background: in directory $2,
+# driven by script $3, with the VAR=value settings in the remaining
+# arguments after run_game's own (VLIM_VIRTUAL_TIME=0 plays in real time).
+# Its pid goes in the variable named $1.
+start_scripted()
+{
+    harness_dir=$2
+    harness_script=$3
+    (cd "$harness_dir" && shift 3 && exec env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy VLIM_VIRTUAL_TIME=1 \
+        VLIM_SCRIPT="$harness_script" LD_PRELOAD="$GAME_SCRIPT" "$@" "$VLIM" >"$harness_dir.out" 2>"$harness_dir.err") &
+    echo $! >>"$WORK/.pids"
+    eval "$1=$!"
 }
 
 # run_game on all but the first argument; fails unless the status is $1.
@@ -176,6 +191,21 @@ end_game()
 {
     kill -TERM "$1" 2>/dev/null && kill -CONT "$1" 2>/dev/null
     wait_game "$1" 2
+}
+
+# Runs the command in the arguments with file permissions binding, as for a
+# player: as root, without the two capabilities that override them. Where
+# they cannot be dropped it fails without running anything: callers check
+# with "as_player true" first.
+as_player()
+{
+    if [ "$(id -u)" -ne 0 ]; then
+        "$@"
+    elif setpriv --bounding-set=-dac_override,-dac_read_search true 2>/dev/null; then
+        setpriv --bounding-set=-dac_override,-dac_read_search "$@"
+    else
+        return 1
+    fi
 }
 
 # ---- Windows ----

@@ -13,8 +13,9 @@ enum { MAX_ACTIONS = 256, OVERRUN_FRAMES = 2000 };
 
 typedef struct {
     unsigned long frame;
-    enum { EVENT, SNAPSHOT, PAUSE } kind;
+    enum { EVENT, SNAPSHOT, PAUSE, CLOCK } kind;
     SDL_Event event; /* an EVENT's */
+    long stepMs;     /* a CLOCK's */
     char path[256];  /* a SNAPSHOT's */
 } Action;
 
@@ -93,6 +94,12 @@ void scriptRead(const char* file)
                 badScript(file, line, "snapshot needs a frame from 1 on and a file name");
             a->kind = SNAPSHOT;
             snprintf(a->path, sizeof a->path, "%s", arg);
+        } else if (!strcmp(verb, "clock")) {
+            char* end = NULL;
+            a->stepMs = strtol(arg, &end, 10);
+            if (fields < 3 || *end || frame == 0)
+                badScript(file, line, "clock needs a frame from 1 on and a step in milliseconds");
+            a->kind = CLOCK;
         } else if (!strcmp(verb, "pause")) {
             if (frame == 0)
                 badScript(file, line, "pause needs a frame from 1 on");
@@ -123,6 +130,8 @@ int scriptFrameDone(SDL_Surface* screen)
         if (a->frame != framesFlipped)
             continue;
         pause |= a->kind == PAUSE;
+        if (a->kind == CLOCK)
+            stepClock(a->stepMs);
         if (a->kind == SNAPSHOT && SDL_SaveBMP(screen, a->path) < 0) {
             fprintf(stderr, "game_script: snapshot %s: %s\n", a->path, SDL_GetError());
             _exit(SHIM_STATUS_BAD_SCRIPT);

@@ -31,6 +31,10 @@ void* realFunction(const char* name);
     if (!real_##name)                     \
     real_##name = (__typeof__(&name))realFunction(#name)
 
+/* Moves the clock that SDL_GetTicks shows the game by ms, forward or back,
+ * in virtual and in real time alike. */
+void stepClock(long ms);
+
 /* Frames the game has presented so far (its calls of SDL_Flip). */
 extern unsigned long framesFlipped;
 
