@@ -197,9 +197,7 @@ size_t formatHighScore(char* out, size_t size, int32_t bestScore, double bestTim
     return length;
 }
 
-namespace {
-
-RecordFile readRecordAt(const char* path, int32_t& bestScore, double& bestTime)
+RecordFile readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path)
 {
     // O_NONBLOCK so that a FIFO under the record's name cannot hang start-up;
     // it is refused below like every other file that is not a regular one.
@@ -228,6 +226,8 @@ RecordFile readRecordAt(const char* path, int32_t& bestScore, double& bestTime)
     parseHighScore(buffer, length, bestScore, bestTime);
     return RecordFile::Read;
 }
+
+namespace {
 
 // The folder part of path: "." for a bare name.
 std::string folderOf(const std::string& path)
@@ -346,7 +346,7 @@ bool replaceRecord(const std::string& file, int32_t bestScore, double bestTime)
     // record: keep the better of the two, figure by figure.
     int32_t diskScore = bestScore;
     double diskTime = bestTime;
-    if (readRecordAt(file.c_str(), diskScore, diskTime) == RecordFile::Unreadable)
+    if (readHighScoreFile(diskScore, diskTime, file.c_str()) == RecordFile::Unreadable)
         return false;  // a record there that cannot be read is never replaced
     char text[64];
     const size_t length = formatHighScore(text, sizeof text, diskScore > bestScore ? diskScore : bestScore,
@@ -368,11 +368,6 @@ bool replaceRecord(const std::string& file, int32_t bestScore, double bestTime)
 }
 
 }  // namespace
-
-RecordFile readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path)
-{
-    return readRecordAt(path, bestScore, bestTime);
-}
 
 bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path)
 {
