@@ -185,12 +185,7 @@ TEST_F(Screens, TitleScreenRaisesTheRecordAndDropsTheCachedScore)
     EXPECT_EQ(renders[1].text, "top:  99");
     EXPECT_EQ(display.scoreText, nullptr);
     EXPECT_EQ(display.timeText, cachedTime);  // the time text is left cached
-    FILE* f = fopen("highscore.dat", "rb");
-    ASSERT_NE(f, nullptr);
-    char content[64] = {};
-    fread(content, 1, sizeof content - 1, f);
-    fclose(f);
-    EXPECT_STREQ(content, "-1 99 2.5");
+    EXPECT_EQ(readRaw("highscore.dat"), "-1 99 2.5");
 
     // The next run's first frame renders its score again even though it
     // equals the shown one.
