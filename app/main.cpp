@@ -13,6 +13,7 @@
 #include "app/Frame.h"
 #include "app/FrameSchedule.h"
 #include "app/HighScore.h"
+#include "app/Icon.h"
 #include "app/Screens.h"
 #include "world/GameWorld.h"
 #include "world/Input.h"
@@ -103,6 +104,15 @@ int main(int, char**)
 
     readHighScoreFile(display.bestScore, display.bestTime);
 
+    // The window's name and icon for the desktop, set before the window
+    // opens. Both SDL 1.2 libraries copy the icon (the classic one into an X
+    // pixmap, the compatibility layer into a surface of its own); a game
+    // that cannot make one opens its window without.
+    SDL_WM_SetCaption("vlim", "vlim");
+    if (SDL_Surface* icon = makeIcon(WINDOW_ICON_SIZE)) {
+        SDL_WM_SetIcon(icon, nullptr);
+        SDL_FreeSurface(icon);
+    }
     screenSurface = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_DEPTH, 0);
     if (!screenSurface) {
         fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());

@@ -252,6 +252,41 @@ game_window()
     echo "$harness_window"
 }
 
+# Fails unless window $1 is named "vlim" and shows an icon. The classic
+# library hands the icon over as a pixmap in WM_HINTS; SDL 2 under the
+# compatibility layer as _NET_WM_ICON, whose pixels are read here: one icon of
+# the game's size, every pixel transparent, the walls' or the band's colour,
+# with all three in.
+expect_name_and_icon()
+{
+    harness_properties=$(xprop -id "$1" WM_NAME WM_HINTS) || fail "xprop cannot read window $1"
+    printf '%s\n' "$harness_properties" | grep -qx 'WM_NAME(STRING) = "vlim"' ||
+        fail "the window is not named vlim: $harness_properties"
+    harness_icon=$(xprop -id "$1" -notype -f _NET_WM_ICON 32x ' $0+' _NET_WM_ICON |
+        awk -v size="$WINDOW_ICON_SIZE" -v wall="$WALL_RGB" -v band="$BAND_RGB" '
+            function argb(rgb, c) { split(rgb, c, " "); return sprintf("0xff%02x%02x%02x", c[1], c[2], c[3]) }
+            sub(/^_NET_WM_ICON /, "") {
+                n = split($0, v, /, */)
+                if (n != 2 + size * size || v[1] != sprintf("0x%x", size) || v[2] != v[1]) {
+                    print "not one icon of " size "x" size
+                    exit
+                }
+                for (i = 3; i <= n; i++) {
+                    if (v[i] == "0x0") clear++
+                    else if (v[i] == argb(wall)) walls++
+                    else if (v[i] == argb(band)) bands++
+                    else { print "a pixel of " v[i]; exit }
+                }
+                print clear && walls && bands ? "ok" : "not transparent, wall and band"
+            }')
+    case $harness_icon in
+        ok) ;;
+        "") printf '%s\n' "$harness_properties" | grep -q 'bitmap id # to use for icon: 0x' ||
+                fail "the window has no icon: $harness_properties" ;;
+        *) fail "the window's _NET_WM_ICON: $harness_icon" ;;
+    esac
+}
+
 # ---- The standard run ----
 
 # Return after frame 10 starts a run. Space held from 20 to 50 pushes the

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The real game in a real X window (Xvfb, no window manager), driven with
 # xdotool and judged from screenshots of the screen as a player sees it:
-# the title screen, Return, the band between the cave walls, Control+C.
+# the title screen, Return, the band between the cave walls, Control+C; and
+# the window's name and icon, as a window manager reads them.
 set -eu
 . "$(dirname "$0")/harness.sh"
 use_build "$1"
@@ -34,6 +35,7 @@ wait_for_screen()
 }
 
 wait_for_screen is_title_screen title
+expect_name_and_icon "$window"
 xdotool key Return
 wait_for_screen is_fresh_band_in_play run
 [ "$(count_colour "$WORK/run.txt" "$TEXT_RGB" 30 0 250 80)" -lt 20 ] || fail "the title word stayed up during the run"
@@ -41,4 +43,4 @@ wait_for_screen is_fresh_band_in_play run
 xdotool key ctrl+c
 expect_end "$pid" "$game" 10 0
 
-echo "real window: title screen, band between the walls, Control+C ends it"
+echo "real window: named vlim with its icon, title screen, band between the walls, Control+C ends it"

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The desktop launcher on a 1920x1080 screen: through the SDL 1.2
 # compatibility layer the 320x240 playfield fills a 1280x960 window, and every
-# pixel of the window shows the game's pixel at that scale, nearest-neighbour.
+# pixel of the window shows the game's pixel at that scale, nearest-neighbour;
+# the window is named vlim and carries the game's icon.
 # With VLIM_WINDOW_PICTURE set, the screenshot is kept there (tools/screenshots).
 set -eu
 . "$(dirname "$0")/harness.sh"
@@ -37,6 +38,7 @@ window=$(game_window)
 geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
     /Width:/ {w = $NF} /Height:/ {h = $NF} END {print w "x" h "+" x "+" y}')
 [ "${geometry%%+*}" = 1280x960 ] || fail "the window is ${geometry%%+*}, expected 1280x960 (scale 4)"
+expect_name_and_icon "$window"
 
 import -window root -crop "$geometry" +repage "$WORK/window.png"
 convert "$WORK/frame.bmp" -filter point -resize 400% "$WORK/expected.png"
@@ -49,4 +51,4 @@ differing=$(compare -fuzz 3% -metric AE "$WORK/window.png" "$WORK/expected.png" 
 
 kill -CONT "$pid"
 expect_end "$pid" "$WORK/launcher" 10 0
-echo "scaled window: 1280x960, the playfield at scale 4 pixel for pixel"
+echo "scaled window: 1280x960, the playfield at scale 4 pixel for pixel, named vlim with its icon"

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/FrameSchedule.h"
+#include "app/Icon.h"
 #include "app/Screens.h"
 #include "bands/Band.h"
 #include "cave/Cave.h"
@@ -25,6 +26,7 @@ int main()
     // the highest floor on.
     std::printf("CEILING_ALWAYS=%d FLOOR_ALWAYS=%d\n", CEILING_MIDLINE - static_cast<int>(WALL_AMPLITUDE),
                 FLOOR_MIDLINE + static_cast<int>(WALL_AMPLITUDE));
+    std::printf("WINDOW_ICON_SIZE=%d\n", WINDOW_ICON_SIZE);
     std::printf("VIRTUAL_CPU_MICROS_PER_FRAME=%d\n", VIRTUAL_CPU_MICROS_PER_FRAME);
     std::printf("SHIM_STATUS_LEAK=%d SHIM_STATUS_OVERRUN=%d SHIM_STATUS_BAD_SCRIPT=%d\n", SHIM_STATUS_LEAK,
                 SHIM_STATUS_OVERRUN, SHIM_STATUS_BAD_SCRIPT);
