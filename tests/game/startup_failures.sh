@@ -70,9 +70,11 @@ dump_pixels "$game/run.bmp" "$WORK/joystick-run.txt"
 
 # The launcher. Without HOME (and no XDG_DATA_HOME) there is no folder for
 # the record: one line, status 1, nothing made at the root.
-# Runs the launcher from $WORK/$1 through the command in the remaining
-# arguments; its status goes in status. (Leaks are not checked: SDL 2 under
-# the compatibility layer, which the launcher uses, leaves libdbus's.)
+# Runs the launcher ($launcher, the build's unless said otherwise) from
+# $WORK/$1 through the command in the remaining arguments; its status goes in
+# status. (Leaks are not checked: SDL 2 under the compatibility layer, which
+# the launcher uses, leaves libdbus's.)
+launcher=$LAUNCHER
 launch()
 {
     name=$1
@@ -81,7 +83,7 @@ launch()
     printf '%s\n' "10 keydown c ctrl" >"$WORK/$name.script"
     status=0
     (cd "$WORK/$name" && "$@" env SDL_VIDEODRIVER=dummy VLIM_VIRTUAL_TIME=1 VLIM_SCRIPT="$WORK/$name.script" \
-        LD_PRELOAD="$GAME_SCRIPT" ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" "$LAUNCHER" \
+        LD_PRELOAD="$GAME_SCRIPT" ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" "$launcher" \
         >"$WORK/$name.out" 2>"$WORK/$name.err") || status=$?
 }
 # (Run without the script player, which the launcher's own tools would be
@@ -92,6 +94,30 @@ status=0
 [ "$status" -eq 1 ] && [ "$(wc -l <"$WORK/no-home.err")" -eq 1 ] && grep -q '^vlim: HOME is not set' "$WORK/no-home.err" ||
     fail "no HOME: status $status, stderr '$(cat "$WORK/no-home.err")'"
 [ ! -e /.local/share/vlim ] || fail "no HOME: /.local/share/vlim was made"
+
+# No display and no video driver chosen: one line and status 1 within a
+# second, before anything is made, whichever SDL 1.2 the game would get.
+# The launcher as on a machine without the compatibility layer is this one
+# with the layer's folder renamed, beside a link to the game it starts; with
+# a driver named, both start the game.
+ln -s "$VLIM" "$WORK/$(basename "$VLIM")"
+sed 's#/sdl12-compat/#/no-sdl12-compat/#' "$LAUNCHER" >"$WORK/classic-launcher"
+chmod +x "$WORK/classic-launcher"
+! cmp -s "$LAUNCHER" "$WORK/classic-launcher" || fail "the launcher no longer names the compatibility layer's folder"
+for launcher in "$LAUNCHER" "$WORK/classic-launcher"; do
+    status=0
+    started=$(date +%s%N)
+    env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER XDG_DATA_HOME="$WORK/no-display-data" \
+        timeout -k 1 10 "$launcher" >"$WORK/no-display.out" 2>"$WORK/no-display.err" || status=$?
+    took=$((($(date +%s%N) - started) / 1000000))
+    [ "$status" -eq 1 ] && [ "$(wc -l <"$WORK/no-display.err")" -eq 1 ] && grep -q '^vlim: no display' "$WORK/no-display.err" &&
+        [ ! -s "$WORK/no-display.out" ] || fail "no display ($launcher): status $status, stderr '$(cat "$WORK/no-display.err")'"
+    [ "$took" -lt 1000 ] || fail "no display ($launcher): took $took ms"
+    [ ! -e "$WORK/no-display-data" ] || fail "no display ($launcher): the data folder was made"
+    launch chosen-driver env -u DISPLAY -u WAYLAND_DISPLAY XDG_DATA_HOME="$WORK/chosen-driver-data"
+    [ "$status" -eq 0 ] || fail "a chosen driver, no display ($launcher): status $status, stderr '$(cat "$WORK/chosen-driver.err")'"
+done
+launcher=$LAUNCHER
 
 # A data folder that cannot be written but holds the right font link
 # already: the game starts there.
