@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -36,7 +36,7 @@ bool isNumberChar(char c)
            c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
 }
 
-// strtod honours LC_NUMERIC; the file always has a full stop.
+// strtod and printf honour LC_NUMERIC; the file always has a full stop.
 locale_t cLocale()
 {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
@@ -179,16 +179,15 @@ void parseHighScore(const char* data, size_t length, int32_t& bestScore, double&
 
 size_t formatHighScore(char* out, size_t size, int32_t bestScore, double bestTime)
 {
-    // to_chars is printf's %g in the C locale: a full stop whatever the
+    // printf's %g in the C locale, so a full stop whatever the process's
     // locale. The longest text, "-1 -2147483648 -1.79769e+308", fits.
     char text[48];
-    char* const end = text + sizeof text;
-    char* p = std::to_chars(text, end, RECORD_LAYOUT_MARKER).ptr;
-    *p++ = ' ';
-    p = std::to_chars(p, end, bestScore).ptr;
-    *p++ = ' ';
-    p = std::to_chars(p, end, bestTime, std::chars_format::general, 6).ptr;
-    const size_t length = size_t(p - text);
+    const locale_t locale = cLocale();
+    const locale_t previous = locale != locale_t(0) ? uselocale(locale) : locale_t(0);
+    const int printed = snprintf(text, sizeof text, "%d %d %.6g", RECORD_LAYOUT_MARKER, int(bestScore), bestTime);
+    if (previous != locale_t(0))
+        uselocale(previous);
+    const size_t length = printed > 0 ? size_t(printed) : 0;
     if (size > 0) {
         const size_t copied = length < size ? length : size - 1;
         memcpy(out, text, copied);
