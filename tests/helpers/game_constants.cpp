@@ -26,6 +26,10 @@ int main()
     // the highest floor on.
     std::printf("CEILING_ALWAYS=%d FLOOR_ALWAYS=%d\n", CEILING_MIDLINE - static_cast<int>(WALL_AMPLITUDE),
                 FLOOR_MIDLINE + static_cast<int>(WALL_AMPLITUDE));
+    // The column formula: radians' columns of the ceiling and the floor,
+    // the amplitude and the two midlines.
+    std::printf("CAVE_FORMULA='%g %g %g %d %d'\n", CEILING_COLUMNS_PER_RADIAN, FLOOR_COLUMNS_PER_RADIAN, WALL_AMPLITUDE,
+                CEILING_MIDLINE, FLOOR_MIDLINE);
     std::printf("WINDOW_ICON_SIZE=%d\n", WINDOW_ICON_SIZE);
     std::printf("VIRTUAL_CPU_MICROS_PER_FRAME=%d\n", VIRTUAL_CPU_MICROS_PER_FRAME);
     std::printf("SHIM_STATUS_LEAK=%d SHIM_STATUS_OVERRUN=%d SHIM_STATUS_BAD_SCRIPT=%d\n", SHIM_STATUS_LEAK,

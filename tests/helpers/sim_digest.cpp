@@ -23,7 +23,7 @@ int main(int argc, char** argv)
     uint64_t seed = 0x766c696d;  // "vlim"
     uint64_t frames = 10000;
     uint64_t every = 1000;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; i += 2) {  // each option and its number
         uint64_t* target = !std::strcmp(argv[i], "--seed")     ? &seed
                            : !std::strcmp(argv[i], "--frames") ? &frames
                            : !std::strcmp(argv[i], "--every")  ? &every
@@ -32,7 +32,6 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "usage: %s [--seed N] [--frames N] [--every N]\n", argv[0]);
             return 2;
         }
-        ++i;
     }
 
     SimulationStats stats;

@@ -6,8 +6,9 @@
 #include <SDL.h>
 #include <string.h>
 
-/* type is SDL_KEYDOWN or SDL_KEYUP. */
-static inline SDL_Event keyEvent(Uint8 type, SDLKey key, SDLMod mod)
+/* type is SDL_KEYDOWN or SDL_KEYUP (an int: Emscripten's SDL numbers events
+ * past 255). */
+static inline SDL_Event keyEvent(int type, SDLKey key, SDLMod mod)
 {
     SDL_Event e;
     memset(&e, 0, sizeof e);
@@ -19,7 +20,7 @@ static inline SDL_Event keyEvent(Uint8 type, SDLKey key, SDLMod mod)
 }
 
 /* type is SDL_JOYBUTTONDOWN or SDL_JOYBUTTONUP; which is the joystick. */
-static inline SDL_Event buttonEvent(Uint8 type, Uint8 button, Uint8 which)
+static inline SDL_Event buttonEvent(int type, Uint8 button, Uint8 which)
 {
     SDL_Event e;
     memset(&e, 0, sizeof e);
