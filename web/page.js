@@ -1,0 +1,96 @@
+// The page around the game: it checks that the browser can run it, scales
+// the 320x240 canvas to the window, loads the font, starts the game and
+// says when it has ended.
+'use strict';
+
+var canvas = document.getElementById('screen');
+var message = document.getElementById('message');
+var again = document.getElementById('again');
+
+function say(text) {
+  message.textContent = text;
+}
+
+// What the page knows of the running game; the tests and the benchmark read
+// it too.
+var vlim = window.vlim = {
+  frames: 0,          // frames that have waited for their slot
+  workMs: 0,          // their work, between one wait and the next
+  longestFrameMs: 0,  // the longest from one wait's end to the next's
+  ended: false,
+  exitStatus: null,
+  recordKept: true,
+  scale: 1,           // device pixels per game pixel
+};
+
+// The largest whole number of device pixels per game pixel that fits the
+// window beside the controls (under them on a narrow window), so every game
+// pixel is the same size and its edges stay crisp.
+function fitCanvas() {
+  var ratio = window.devicePixelRatio || 1;
+  var aside = document.querySelector('aside');
+  var besides = window.innerWidth >= 320 + 24 + aside.offsetWidth;
+  var width = window.innerWidth - (besides ? aside.offsetWidth + 24 : 0);
+  var height = window.innerHeight - (besides ? 0 : aside.offsetHeight + 24);
+  var scale = Math.max(1, Math.floor(Math.min(width * ratio / 320, height * ratio / 240)));
+  // Through the style sheet: SDL sets and clears the canvas's own style.
+  document.documentElement.style.setProperty('--screen-width', 320 * scale / ratio + 'px');
+  document.documentElement.style.setProperty('--screen-height', 240 * scale / ratio + 'px');
+  vlim.scale = scale;
+}
+window.addEventListener('resize', fitCanvas);
+fitCanvas();
+
+function ended(text) {
+  vlim.ended = true;
+  say(text);
+  again.hidden = false;
+  again.focus();
+}
+again.addEventListener('click', function () { location.reload(); });
+
+function start() {
+  window.Module = {
+    canvas: canvas,
+    print: function (text) { console.log(text); },
+    printErr: function (text) { console.warn(text); },
+    onFrame: function (workMs, sleptMs) {
+      vlim.frames += 1;
+      vlim.workMs += workMs;
+      vlim.longestFrameMs = Math.max(vlim.longestFrameMs, workMs + sleptMs);
+    },
+    onStorageRefused: function (why) {
+      vlim.recordKept = false;
+      console.info('vlim: no storage for the record: ' + why);
+      say('This browser does not keep data for this page, so your record will not be kept.');
+    },
+    onRuntimeInitialized: function () {
+      if (vlim.recordKept)
+        say('');
+      canvas.focus();
+    },
+    onExit: function (status) {
+      vlim.exitStatus = status;
+      ended(status === 0 ? 'The game has ended.' : 'The game ended with status ' + status + '.');
+    },
+    onAbort: function (what) {
+      ended('The game stopped: ' + what);
+    },
+  };
+  var script = document.createElement('script');
+  script.src = 'vlim.js';
+  script.onerror = function () { say('vlim.js could not be loaded.'); };
+  document.body.appendChild(script);
+}
+
+if (location.protocol === 'file:') {
+  say('vlim cannot start from a file: serve this folder over HTTP (tools/web --serve) and open its address.');
+} else if (typeof WebAssembly !== 'object') {
+  say('This browser cannot run WebAssembly, which vlim needs.');
+} else {
+  // The texts are drawn in "font.ttf" as soon as the game starts: load it
+  // first. A font that cannot be loaded leaves the browser's own.
+  Promise.all([document.fonts.load('16px "font.ttf"'), document.fonts.load('66px "font.ttf"')])
+    .catch(function () {})
+    .then(start);
+}
