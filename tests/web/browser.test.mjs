@@ -20,16 +20,25 @@ let server;
 before(async () => { server = await serve(site); });
 after(() => server.close());
 
-// A page of a fresh browser profile that records every console error and
-// uncaught exception; problems() lists them.
-async function openPage(context, setUp) {
-  const page = await context.newPage();
-  const problems = [];
-  page.on('console', (m) => { if (m.type() === 'error') problems.push(`console: ${m.text()}`); });
-  page.on('pageerror', (e) => problems.push(`uncaught: ${e.message}`));
-  if (setUp)
-    await page.addInitScript(setUp);
-  return { page, problems };
+// Runs play(open) in a fresh browser profile, where open(setUp) opens a
+// page (setUp runs in it before the page's own scripts); then checks that
+// no page logged a console error or threw an uncaught exception.
+async function inFreshBrowser(play) {
+  const context = await launch();
+  try {
+    const problems = [];
+    await play(async (setUp) => {
+      const page = await context.newPage();
+      page.on('console', (m) => { if (m.type() === 'error') problems.push(`console: ${m.text()}`); });
+      page.on('pageerror', (e) => problems.push(`uncaught: ${e.message}`));
+      if (setUp)
+        await page.addInitScript(setUp);
+      return page;
+    });
+    assert.deepEqual(problems, []);
+  } finally {
+    await context.close();
+  }
 }
 
 // Waits until check(screen) holds for the canvas, or fails with what.
@@ -174,131 +183,107 @@ async function playBankedRun(page, firstChecks = false) {
 
 const message = (page) => page.locator('#message').textContent();
 
-test('the title screen, a run, a split, a record kept across a reload, the end', async () => {
-  const context = await launch();
-  try {
-    const { page, problems } = await openPage(context);
-    await page.goto(server.url);
-    const title = await waitForScreen(page, 'the title screen', titleShown);
+test('the title screen, a run, a split, a record kept across a reload, the end', () => inFreshBrowser(async (open) => {
+  const page = await open();
+  await page.goto(server.url);
+  const title = await waitForScreen(page, 'the title screen', titleShown);
 
-    // The walls where the formula puts them, in their colour; the page
-    // scales the canvas by a whole number and gives it the keyboard.
-    const cave = cavePosition(title);
-    console.log(`# the title screen's walls: the formula's from column ${cave.first}, judged at ${cave.judged} columns`);
-    assert.ok(cave.first >= 0 && cave.judged >= title.width * 0.75,
-      `the walls match the formula from column ${cave.first}, judged at ${cave.judged} screen columns`);
-    const layout = await page.evaluate(() => {
-      const canvas = document.getElementById('screen');
-      const box = canvas.getBoundingClientRect();
-      return { width: box.width, height: box.height, focused: document.activeElement === canvas,
-               rendering: getComputedStyle(canvas).imageRendering, scale: window.vlim.scale };
+  // The walls where the formula puts them, in their colour; the page
+  // scales the canvas by a whole number and gives it the keyboard.
+  const cave = cavePosition(title);
+  console.log(`# the title screen's walls: the formula's from column ${cave.first}, judged at ${cave.judged} columns`);
+  assert.ok(cave.first >= 0 && cave.judged >= title.width * 0.75,
+    `the walls match the formula from column ${cave.first}, judged at ${cave.judged} screen columns`);
+  const layout = await page.evaluate(() => {
+    const canvas = document.getElementById('screen');
+    const box = canvas.getBoundingClientRect();
+    return { width: box.width, height: box.height, focused: document.activeElement === canvas,
+             rendering: getComputedStyle(canvas).imageRendering, scale: window.vlim.scale };
+  });
+  assert.deepEqual(layout, { width: 640, height: 480, focused: true, rendering: 'pixelated', scale: 2 });
+  assert.equal(await page.evaluate(() => document.title), 'vlim');
+  const emptyRecord = recordText(title);
+  assert.ok(emptyRecord.includes('1'), 'the record is drawn');
+  assert.equal(await storedRecord(page), null);
+
+  // Return starts a run: the band's head at its column and rows. Holding
+  // Space splits it in two. The run banks a split and ends.
+  const afterRun = await playBankedRun(page, true);
+
+  // The title screen came after the save had been stored.
+  const record = await storedRecord(page);
+  const [marker, score, time] = (record ?? '').split(' ');
+  assert.match(record ?? '', /^-1 \d+ [0-9.e+-]+$/, `the stored record: ${record}`);
+  assert.ok(marker === '-1' && Number(score) >= 0 && Number(time) > 0, `the stored record: ${record}`);
+  const newRecord = recordText(afterRun);
+  assert.notEqual(newRecord, emptyRecord, 'the title screen shows the new record');
+
+  await page.reload();
+  const reloaded = await waitForScreen(page, 'the title screen after a reload', titleShown);
+  assert.equal(recordText(reloaded), newRecord, 'after a reload the title screen shows the record');
+  assert.equal(await storedRecord(page), record);
+
+  // A damaged record counts as none, as on the desktop, and the game plays.
+  await storedRecord(page, 'garbage\0\xff');
+  await page.reload();
+  const damaged = await waitForScreen(page, 'the title screen with a damaged record', titleShown);
+  assert.equal(recordText(damaged), emptyRecord, 'a damaged record shows as none');
+
+  // Control+C ends the game; the page says so and nothing runs on.
+  await page.keyboard.press('Control+c');
+  await page.waitForFunction(() => window.vlim.ended);
+  assert.equal(await page.evaluate(() => window.vlim.exitStatus), 0);
+  assert.equal(await message(page), 'The game has ended.');
+  assert.ok(await page.locator('#again').isVisible());
+  const frames = await page.evaluate(() => window.vlim.frames);
+  await page.waitForTimeout(200);
+  assert.equal(await page.evaluate(() => window.vlim.frames), frames, 'frames after the end');
+  await page.locator('#again').click();
+  await waitForScreen(page, 'the title screen of the game started again', titleShown);
+}));
+
+test('a better record that another tab stored is kept by a weaker run in this one', () => inFreshBrowser(async (open) => {
+  const page = await open();
+  await page.goto(server.url);
+  await waitForScreen(page, 'the title screen', titleShown);
+  // What another tab's save leaves: the record in IndexedDB, and word
+  // of it to every tab of the game.
+  const better = '-1 99999 999';
+  await storedRecord(page, better);
+  await page.evaluate(() => new BroadcastChannel('vlim record folder').postMessage('stored'));
+  await playBankedRun(page);
+  assert.equal(await storedRecord(page), better);
+}));
+
+test('a browser that refuses storage plays, and the page says the record will not be kept', () => inFreshBrowser(async (open) => {
+  const page = await open(() => {
+    Object.defineProperty(window, 'indexedDB', {
+      get: () => ({ open: () => { throw new DOMException('storage is blocked', 'SecurityError'); } }),
     });
-    assert.deepEqual(layout, { width: 640, height: 480, focused: true, rendering: 'pixelated', scale: 2 });
-    assert.equal(await page.evaluate(() => document.title), 'vlim');
-    const emptyRecord = recordText(title);
-    assert.ok(emptyRecord.includes('1'), 'the record is drawn');
-    assert.equal(await storedRecord(page), null);
+  });
+  // A window too small for the page: it may be scrolled, but not by
+  // the game's keys.
+  await page.setViewportSize({ width: 400, height: 300 });
+  await page.goto(server.url);
+  await waitForScreen(page, 'the title screen', titleShown);
+  assert.match(await message(page), /record will not be kept/);
+  assert.ok(await page.evaluate(() => document.documentElement.scrollHeight > innerHeight));
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press(' ');
+  assert.equal(await page.evaluate(() => scrollY), 0, 'the game\'s keys scroll the page');
+  await page.keyboard.press('Enter');
+  await waitForScreen(page, 'a run', (s) => bandRuns(s, HEAD).length === 1);
+  await page.keyboard.down('ArrowUp');
+  await waitForScreen(page, 'the title screen after the run', titleShown, 10000);
+  await page.keyboard.up('ArrowUp');
+  assert.equal(await page.evaluate(() => window.vlim.ended), false);
+}));
 
-    // Return starts a run: the band's head at its column and rows. Holding
-    // Space splits it in two. The run banks a split and ends.
-    const afterRun = await playBankedRun(page, true);
-
-    // The title screen came after the save had been stored.
-    const record = await storedRecord(page);
-    const [marker, score, time] = (record ?? '').split(' ');
-    assert.match(record ?? '', /^-1 \d+ [0-9.e+-]+$/, `the stored record: ${record}`);
-    assert.ok(marker === '-1' && Number(score) >= 0 && Number(time) > 0, `the stored record: ${record}`);
-    const newRecord = recordText(afterRun);
-    assert.notEqual(newRecord, emptyRecord, 'the title screen shows the new record');
-
-    await page.reload();
-    const reloaded = await waitForScreen(page, 'the title screen after a reload', titleShown);
-    assert.equal(recordText(reloaded), newRecord, 'after a reload the title screen shows the record');
-    assert.equal(await storedRecord(page), record);
-
-    // A damaged record counts as none, as on the desktop, and the game plays.
-    await storedRecord(page, 'garbage\0\xff');
-    await page.reload();
-    const damaged = await waitForScreen(page, 'the title screen with a damaged record', titleShown);
-    assert.equal(recordText(damaged), emptyRecord, 'a damaged record shows as none');
-
-    // Control+C ends the game; the page says so and nothing runs on.
-    await page.keyboard.press('Control+c');
-    await page.waitForFunction(() => window.vlim.ended);
-    assert.equal(await page.evaluate(() => window.vlim.exitStatus), 0);
-    assert.equal(await message(page), 'The game has ended.');
-    assert.ok(await page.locator('#again').isVisible());
-    const frames = await page.evaluate(() => window.vlim.frames);
-    await page.waitForTimeout(200);
-    assert.equal(await page.evaluate(() => window.vlim.frames), frames, 'frames after the end');
-    await page.locator('#again').click();
-    await waitForScreen(page, 'the title screen of the game started again', titleShown);
-    assert.deepEqual(problems, []);
-  } finally {
-    await context.close();
-  }
-});
-
-test('a better record that another tab stored is kept by a weaker run in this one', async () => {
-  const context = await launch();
-  try {
-    const { page, problems } = await openPage(context);
-    await page.goto(server.url);
-    await waitForScreen(page, 'the title screen', titleShown);
-    // What another tab's save leaves: the record in IndexedDB, and word
-    // of it to every tab of the game.
-    const better = '-1 99999 999';
-    await storedRecord(page, better);
-    await page.evaluate(() => new BroadcastChannel('vlim record folder').postMessage('stored'));
-    await playBankedRun(page);
-    assert.equal(await storedRecord(page), better);
-    assert.deepEqual(problems, []);
-  } finally {
-    await context.close();
-  }
-});
-
-test('a browser that refuses storage plays, and the page says the record will not be kept', async () => {
-  const context = await launch();
-  try {
-    const { page, problems } = await openPage(context, () => {
-      Object.defineProperty(window, 'indexedDB', {
-        get: () => ({ open: () => { throw new DOMException('storage is blocked', 'SecurityError'); } }),
-      });
-    });
-    // A window too small for the page: it may be scrolled, but not by
-    // the game's keys.
-    await page.setViewportSize({ width: 400, height: 300 });
-    await page.goto(server.url);
-    await waitForScreen(page, 'the title screen', titleShown);
-    assert.match(await message(page), /record will not be kept/);
-    assert.ok(await page.evaluate(() => document.documentElement.scrollHeight > innerHeight));
-    await page.keyboard.press('ArrowDown');
-    await page.keyboard.press(' ');
-    assert.equal(await page.evaluate(() => scrollY), 0, 'the game\'s keys scroll the page');
-    await page.keyboard.press('Enter');
-    await waitForScreen(page, 'a run', (s) => bandRuns(s, HEAD).length === 1);
-    await page.keyboard.down('ArrowUp');
-    await waitForScreen(page, 'the title screen after the run', titleShown, 10000);
-    await page.keyboard.up('ArrowUp');
-    assert.equal(await page.evaluate(() => window.vlim.ended), false);
-    assert.deepEqual(problems, []);
-  } finally {
-    await context.close();
-  }
-});
-
-test('a page opened from a file, or in a browser without WebAssembly, says why in one line', async () => {
-  const context = await launch();
-  try {
-    const { page, problems } = await openPage(context);
-    await page.goto(`file://${site}/index.html`);
-    assert.match(await message(page), /cannot start from a file: serve this folder over HTTP/);
-    const noWasm = await openPage(context, () => { delete window.WebAssembly; });
-    await noWasm.page.goto(server.url);
-    assert.equal(await message(noWasm.page), 'This browser cannot run WebAssembly, which vlim needs.');
-    assert.deepEqual([...problems, ...noWasm.problems], []);
-  } finally {
-    await context.close();
-  }
-});
+test('a page opened from a file, or in a browser without WebAssembly, says why in one line', () => inFreshBrowser(async (open) => {
+  const page = await open();
+  await page.goto(`file://${site}/index.html`);
+  assert.match(await message(page), /cannot start from a file: serve this folder over HTTP/);
+  const noWasm = await open(() => { delete window.WebAssembly; });
+  await noWasm.goto(server.url);
+  assert.equal(await message(noWasm), 'This browser cannot run WebAssembly, which vlim needs.');
+}));
