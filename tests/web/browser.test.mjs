@@ -97,7 +97,8 @@ const floorOf = (n) => Math.trunc(Math.sin(Math.fround(Math.fround(n) / FLOOR_RA
 // The column number at the screen's left edge whose walls the screen shows:
 // in every column whose wall edges no text covers (text is drawn over the
 // walls), the ceiling ends and the floor begins exactly on the formula's
-// rows, in the walls' colour. Returns it with the columns judged.
+// rows, in the walls' colour, and at least three quarters are judged.
+// Returns it with the columns judged.
 function cavePosition(s, searched = 200000) {
   const WALL = 1, OPEN = 2, TEXT = 3;
   const kind = new Uint8Array(s.width * s.height);
@@ -118,7 +119,7 @@ function cavePosition(s, searched = 200000) {
       judged++;
       missed += seen.join() !== [WALL, OPEN, OPEN, WALL].join();
     }
-    if (missed === 0)
+    if (missed === 0 && judged >= s.width * 0.75)
       return { first, judged };
   }
   return { first: -1, judged: 0 };
