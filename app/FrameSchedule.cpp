@@ -17,10 +17,13 @@ bool timeFrame(uint32_t& lastFrameTicks, uint32_t now, float& dt)
     return true;
 }
 
-bool resyncSchedule(uint32_t& nextFrameTicks, uint32_t now)
+bool resyncSchedule(uint32_t& nextFrameTicks, uint32_t& lastTicks, uint32_t now)
 {
+    const bool wentBack = lastTicks != 0 && static_cast<int32_t>(now - lastTicks) < 0;
+    lastTicks = now;
     const int32_t behind = static_cast<int32_t>(now - nextFrameTicks);
-    if (behind <= static_cast<int32_t>(STALL_LIMIT_MS) && behind >= -static_cast<int32_t>(FRAME_PERIOD_MS))
+    const int32_t limit = static_cast<int32_t>(STALL_LIMIT_MS);
+    if (!wentBack && behind <= limit && behind >= -limit)
         return false;
     nextFrameTicks = now;
     return true;

@@ -24,12 +24,16 @@ const uint32_t STALL_LIMIT_MS = 5000;
 // it is capped at STALL_LIMIT_MS.
 bool timeFrame(uint32_t& lastFrameTicks, uint32_t now, float& dt);
 
-// Restarts the schedule from now when it has lost touch with the clock: the
-// frame due is more than STALL_LIMIT_MS behind, or further ahead than one
-// period, which only a clock that went back can do. Returns whether it did;
-// otherwise nextFrameTicks is left alone, so ordinary slow frames are still
-// caught up.
-bool resyncSchedule(uint32_t& nextFrameTicks, uint32_t now);
+// Restarts the schedule from now, and returns true, only when the clock
+// demonstrably jumped: the reading is lower than the one before it
+// (lastTicks; 0 means none yet), as when the wall clock is stepped back, or
+// the frame due is more than STALL_LIMIT_MS behind or ahead of it. Ahead by
+// that much, with the counter moving forward, only a start with the counter
+// far along can be. Readings a few milliseconds early or late are the
+// ordinary jitter of a millisecond sleep on a truncated counter: they leave
+// nextFrameTicks alone, so the schedule keeps its 15 ms grid and slow frames
+// are still caught up.
+bool resyncSchedule(uint32_t& nextFrameTicks, uint32_t& lastTicks, uint32_t now);
 
 // Milliseconds to wait from now until the frame due at nextFrameTicks, or 0
 // when it is already due. Deliberately a signed difference, not an unsigned

@@ -21,7 +21,9 @@
 
 SDL_Surface* screenSurface = nullptr;  // 320x240, 16 bits per pixel
 SDL_Joystick* joystick0 = nullptr;     // held open so its buttons arrive as events
-uint32_t nextFrameTicks = 0;           // when the next frame is due; only ever += FRAME_PERIOD_MS
+uint32_t nextFrameTicks = 0;           // when the next frame is due: += FRAME_PERIOD_MS a frame,
+                                       // set from the clock only when it jumped
+static uint32_t lastScheduleTicks = 0;  // the schedule's last reading; 0: none yet
 
 static const char* const MENU_DIRECTORY = "/usr/gp2x";
 static const char* const MENU_PROGRAM = "/usr/gp2x/gp2xmenu";
@@ -63,7 +65,7 @@ static void exitToMenu()
 static uint32_t ticksUntilNextFrame()
 {
     const uint32_t now = SDL_GetTicks();
-    resyncSchedule(nextFrameTicks, now);
+    resyncSchedule(nextFrameTicks, lastScheduleTicks, now);
     return ticksUntil(nextFrameTicks, now);
 }
 
@@ -142,7 +144,8 @@ int main(int, char**)
 
         // Delayed even by 0; the schedule is reset from the clock only after
         // a stall beyond STALL_LIMIT_MS or a clock that went back, so after a
-        // slow frame the next ones catch up without dropping any.
+        // slow frame the next ones catch up without dropping any, and a
+        // wake-up a millisecond early or late changes no frame's slot.
         SDL_Delay(ticksUntilNextFrame());
         nextFrameTicks += FRAME_PERIOD_MS;
         SDL_Flip(screenSurface);

@@ -63,21 +63,60 @@ TEST(FrameSchedule, WaitsOnlyWhileTheNextFrameIsAhead)
 }
 
 // The loop's schedule on a virtual clock: each frame moves the clock by
-// `work` ms (a stall, or a step back when negative) before it waits; returns
-// the tick at which each frame is flipped.
-static std::vector<uint32_t> runFrames(uint32_t startTicks, const std::vector<int32_t>& work)
+// `work` ms (a stall, or a step back when negative) before it waits, and the
+// wait then ends `wake[i]` ms late (early when negative; never before it
+// began); returns the tick at which each frame is flipped, and counts the
+// schedule's restarts.
+struct Frames {
+    std::vector<uint32_t> flips;
+    int restarts = 0;
+};
+
+static Frames runFrames(uint32_t startTicks, const std::vector<int32_t>& work, const std::vector<int32_t>& wake = {})
 {
     uint32_t clock = startTicks;
     uint32_t next = 0;
-    std::vector<uint32_t> flips;
-    for (int32_t w : work) {
-        clock += static_cast<uint32_t>(w);
-        resyncSchedule(next, clock);
-        clock += ticksUntil(next, clock);  // SDL_Delay sleeps exactly this long here
+    uint32_t lastTicks = 0;
+    Frames frames;
+    for (size_t i = 0; i < work.size(); ++i) {
+        clock += static_cast<uint32_t>(work[i]);
+        frames.restarts += resyncSchedule(next, lastTicks, clock);
+        const int32_t slept = static_cast<int32_t>(ticksUntil(next, clock)) + (i < wake.size() ? wake[i] : 0);
+        clock += static_cast<uint32_t>(slept > 0 ? slept : 0);
         next += FRAME_PERIOD_MS;
-        flips.push_back(clock);
+        frames.flips.push_back(clock);
     }
-    return flips;
+    return frames;
+}
+
+TEST(FrameSchedule, WakeUpsEarlyOrLateNeverRestartTheSchedule)
+{
+    // Sleeps that end up to 3 ms off their slot on the tick scale, as a
+    // millisecond delay against a truncated counter does: the grid holds,
+    // 1,000 frames on it take exactly 15,000 ms, and no flip strays further
+    // than the wake-up did. A restart would show as a frame presented early,
+    // and the schedule would then run ahead of the grid for good.
+    const int32_t pattern[] = {0, -1, 1, -1, 0, 2, -2, -1, 3, -3, 0, 1, -1, -1, 2, 0, -3, 1, 0, -2};
+    std::vector<int32_t> wake;
+    for (int i = 0; i < 1020; ++i)
+        wake.push_back(pattern[i % 20]);
+    const std::vector<int32_t> work(1020, 1);
+    Frames frames = runFrames(0, work, wake);
+    EXPECT_EQ(frames.restarts, 0);
+    size_t firstStray = 0;
+    for (size_t i = 1019; i >= 20; --i) {
+        if (static_cast<int32_t>(frames.flips[i] - static_cast<uint32_t>(i * FRAME_PERIOD_MS)) != wake[i])
+            firstStray = i;
+    }
+    EXPECT_EQ(firstStray, 0u) << "frame " << firstStray << " flipped at " << frames.flips[firstStray];
+    EXPECT_EQ(frames.flips[1019] - frames.flips[19], 1000u * FRAME_PERIOD_MS + wake[1019] - wake[19]);
+
+    // Started just below the counter's wrap: the first slot lies after it,
+    // and the game waits for it rather than restarting on the wrong side.
+    frames = runFrames(0xFFFFFF00u, std::vector<int32_t>(30, 1));
+    EXPECT_EQ(frames.restarts, 0);
+    EXPECT_EQ(frames.flips[0], 0u);
+    EXPECT_EQ(frames.flips[29], 29u * FRAME_PERIOD_MS);
 }
 
 TEST(FrameSchedule, CatchesUpAfterStartupAndSlowFramesWithoutDroppingAny)
@@ -85,7 +124,7 @@ TEST(FrameSchedule, CatchesUpAfterStartupAndSlowFramesWithoutDroppingAny)
     // Start-up took 300 ms: frames run back to back until the schedule,
     // gaining 15 ms per frame, passes the clock; then they keep a 15 ms grid.
     std::vector<int32_t> work(40, 1);
-    std::vector<uint32_t> flips = runFrames(300, work);
+    std::vector<uint32_t> flips = runFrames(300, work).flips;
     EXPECT_EQ(flips[0], 301u);
     EXPECT_EQ(flips[1], 302u);
     ASSERT_EQ(flips.size(), 40u);
@@ -96,7 +135,7 @@ TEST(FrameSchedule, CatchesUpAfterStartupAndSlowFramesWithoutDroppingAny)
     // next frames run without delay until it is caught up, none is skipped.
     std::vector<int32_t> slow(60, 1);
     slow[40] = 100;
-    flips = runFrames(0, slow);
+    flips = runFrames(0, slow).flips;
     EXPECT_EQ(flips[39], 39u * 15u);
     EXPECT_EQ(flips[40], flips[39] + 100u);
     EXPECT_EQ(flips[41], flips[40] + 1u);  // catching up: no wait
@@ -110,7 +149,7 @@ TEST(FrameSchedule, AfterALongStallOrAStepBackTheScheduleStartsAgain)
     // without a wait.
     std::vector<int32_t> work(400, 1);
     work[40] = static_cast<int32_t>(STALL_LIMIT_MS);
-    std::vector<uint32_t> flips = runFrames(0, work);
+    std::vector<uint32_t> flips = runFrames(0, work).flips;
     EXPECT_EQ(flips[41], flips[40] + 1u);
     EXPECT_EQ(flips[373], flips[372] + 1u);
     EXPECT_EQ(flips[399] - flips[398], 15u);
@@ -119,7 +158,7 @@ TEST(FrameSchedule, AfterALongStallOrAStepBackTheScheduleStartsAgain)
     // the clock with no catching up.
     work.assign(60, 1);
     work[40] = 3600000;
-    flips = runFrames(0, work);
+    flips = runFrames(0, work).flips;
     EXPECT_EQ(flips[40], flips[39] + 3600000u);
     for (size_t i = 41; i < 60; ++i)
         EXPECT_EQ(flips[i] - flips[i - 1], 15u) << i;
@@ -129,8 +168,14 @@ TEST(FrameSchedule, AfterALongStallOrAStepBackTheScheduleStartsAgain)
     for (int32_t back : {-20, -3600000}) {
         work.assign(60, 1);
         work[40] = back;
-        flips = runFrames(10000000, work);
+        flips = runFrames(10000000, work).flips;
         EXPECT_EQ(flips[40], flips[39] + static_cast<uint32_t>(back)) << back;
         EXPECT_EQ(flips[41] - flips[40], 15u) << back;
     }
+
+    // The clock set back an hour before the first frame: no reading to
+    // compare with, but a frame due an hour ahead is no slot to wait for.
+    flips = runFrames(0u - 3600000u, std::vector<int32_t>(3, 1)).flips;
+    EXPECT_EQ(flips[0], 0u - 3600000u + 1u);
+    EXPECT_EQ(flips[2] - flips[1], 15u);
 }
