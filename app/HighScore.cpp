@@ -1,6 +1,7 @@
 // Reading, raising and crash-safe writing of the record file.
 #include "app/HighScore.h"
 
+#include <ctype.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
@@ -9,6 +10,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -16,184 +18,71 @@
 #include <cstring>
 #include <string>
 
-#include "world/GameWorld.h"
-
 const char* const HIGH_SCORE_FILE = "highscore.dat";
 
 namespace {
 
-// White space as the C locale's isspace sees it, whatever locale is set.
-bool isSpaceC(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Every character strtod could consume after the white space: signs, digits,
-// the point, exponents, hex digits and "0x", "inf", "nan(...)".
-bool isNumberChar(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' ||
-           c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
-}
-
-// strtod and printf honour LC_NUMERIC; the file always has a full stop.
+// The record's text is read and written in the C locale, whatever the
+// process's: strtod and printf honour LC_NUMERIC, which a library may set,
+// and the file always has a full stop. The C locale is built in: asking
+// for it cannot fail.
 locale_t cLocale()
 {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
     return locale;
 }
 
-enum class Scan {
-    Value,       // read and stored
-    Unreadable,  // a well-formed number that cannot be a record value
-    None,        // no number here: the reading stops
+struct InCLocale {
+    const locale_t previous = uselocale(cLocale());
+    ~InCLocale() { uselocale(previous); }
 };
 
-// A cursor over the file content, reading the way fscanf would.
-struct Reader {
-    const char* data;
-    size_t length;
-    size_t pos;
-
-    void skipSpace()
-    {
-        while (pos < length && isSpaceC(data[pos]))
-            ++pos;
-    }
-
-    // "%d", but a value outside int32 is Unreadable instead of undefined.
-    Scan readInt(int32_t& value)
-    {
-        skipSpace();
-        bool negative = false;
-        if (pos < length && (data[pos] == '+' || data[pos] == '-')) {
-            negative = data[pos] == '-';
-            ++pos;
-        }
-        const size_t digitsStart = pos;
-        const uint64_t limit = uint64_t(INT32_MAX) + 1;  // the magnitude of INT32_MIN
-        uint64_t magnitude = 0;
-        bool tooBig = false;
-        while (pos < length && data[pos] >= '0' && data[pos] <= '9') {
-            if (!tooBig) {
-                magnitude = magnitude * 10 + uint64_t(data[pos] - '0');
-                tooBig = magnitude > limit;
-            }
-            ++pos;
-        }
-        if (pos == digitsStart)
-            return Scan::None;
-        if (tooBig || (!negative && magnitude == limit))
-            return Scan::Unreadable;
-        value = negative ? int32_t(-int64_t(magnitude)) : int32_t(magnitude);
-        return Scan::Value;
-    }
-
-    // "%lf", read by strtod; nan, inf and overflow are Unreadable.
-    Scan readDouble(double& value)
-    {
-        skipSpace();
-        size_t end = pos;
-        while (end < length && isNumberChar(data[end]))
-            ++end;
-        if (end == pos)
-            return Scan::None;
-        // strtod needs a terminated string; the data may be neither.
-        const std::string token(data + pos, end - pos);
-        char* stop = nullptr;
-        const locale_t locale = cLocale();
-        const double parsed = locale != locale_t(0) ? strtod_l(token.c_str(), &stop, locale)
-                                                    : strtod(token.c_str(), &stop);
-        if (stop == token.c_str())
-            return Scan::None;
-        pos += size_t(stop - token.c_str());
-        if (!std::isfinite(parsed))
-            return Scan::Unreadable;
-        value = parsed;
-        return Scan::Value;
-    }
-};
-
-// Reads up to size bytes; -1 on a read error.
-ssize_t readUpTo(int fd, char* buffer, size_t size)
+bool isSpace(char c)
 {
-    size_t total = 0;
-    while (total < size) {
-        const ssize_t got = read(fd, buffer + total, size - total);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (got == 0)
-            break;
-        total += size_t(got);
-    }
-    return ssize_t(total);
+    return isspace_l(static_cast<unsigned char>(c), cLocale());
 }
 
-bool writeAll(int fd, const char* data, size_t length)
+bool fitsInt32(long long value)
 {
-    while (length > 0) {
-        const ssize_t put = write(fd, data, length);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (put == 0)
-            return false;
-        data += put;
-        length -= size_t(put);
-    }
-    return true;
-}
-
-bool syncFile(int fd)
-{
-    while (fsync(fd) != 0) {
-        if (errno != EINTR)
-            return false;
-    }
-    return true;
+    return value >= INT32_MIN && value <= INT32_MAX;
 }
 
 }  // namespace
 
-void parseHighScore(const char* data, size_t length, int32_t& bestScore, double& bestTime)
+// fscanf's "%d" and "%lf" are strtoll and strtod, with the out-of-range
+// integers and the times that are not finite taken as unreadable.
+void parseHighScore(const char* text, int32_t& bestScore, double& bestTime)
 {
-    Reader reader{data, length, 0};
-    int32_t first = 0;
-    if (reader.readInt(first) != Scan::Value)
+    const InCLocale inC;
+    char* end = nullptr;
+    errno = 0;
+    const long long first = strtoll(text, &end, 10);
+    if (end == text || errno == ERANGE || !fitsInt32(first))
         return;
     if (first != RECORD_LAYOUT_MARKER) {
-        bestScore = first;
+        bestScore = int32_t(first);
         return;
     }
-    // An out-of-range score is still a whole number token, so the time after
-    // it can be read.
-    if (reader.readInt(bestScore) == Scan::None)
+    // An out-of-range score is still a whole number, so the time after it
+    // can be read.
+    text = end;
+    errno = 0;
+    const long long score = strtoll(text, &end, 10);
+    if (end == text)
         return;
-    reader.readDouble(bestTime);
+    if (errno != ERANGE && fitsInt32(score))
+        bestScore = int32_t(score);
+    text = end;
+    const double time = strtod(text, &end);
+    if (end != text && std::isfinite(time))
+        bestTime = time;
 }
 
 size_t formatHighScore(char* out, size_t size, int32_t bestScore, double bestTime)
 {
-    // printf's %g in the C locale, so a full stop whatever the process's
-    // locale. The longest text, "-1 -2147483648 -1.79769e+308", fits.
-    char text[48];
-    const locale_t locale = cLocale();
-    const locale_t previous = locale != locale_t(0) ? uselocale(locale) : locale_t(0);
-    const int printed = snprintf(text, sizeof text, "%d %d %.6g", RECORD_LAYOUT_MARKER, int(bestScore), bestTime);
-    if (previous != locale_t(0))
-        uselocale(previous);
-    const size_t length = printed > 0 ? size_t(printed) : 0;
-    if (size > 0) {
-        const size_t copied = length < size ? length : size - 1;
-        memcpy(out, text, copied);
-        out[copied] = '\0';
-    }
-    return length;
+    const InCLocale inC;
+    const int printed = snprintf(out, size, "%d %d %.6g", RECORD_LAYOUT_MARKER, int(bestScore), bestTime);
+    return printed > 0 ? size_t(printed) : 0;
 }
 
 RecordFile readHighScoreFile(int32_t& bestScore, double& bestTime, const char* path)
@@ -203,26 +92,32 @@ RecordFile readHighScoreFile(int32_t& bestScore, double& bestTime, const char* p
     const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return errno == ENOENT ? RecordFile::Missing : RecordFile::Unreadable;
-    // One byte more than is parsed, to tell whether the file goes on.
+    // One byte more than is parsed, to tell whether the file goes on; the
+    // text is then ended there, or at a NUL inside it.
     char buffer[HIGH_SCORE_READ_LIMIT + 1];
-    ssize_t got = -1;
+    size_t length = 0;
     struct stat status;
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
-        got = readUpTo(fd, buffer, sizeof buffer);
-    close(fd);
-    if (got < 0)
-        return RecordFile::Unreadable;
-    size_t length = size_t(got);
-    if (length > HIGH_SCORE_READ_LIMIT) {
-        // A number running across the limit would read as its front part,
-        // a wrong record: leave it unread instead.
-        length = HIGH_SCORE_READ_LIMIT;
-        if (!isSpaceC(buffer[length])) {
-            while (length > 0 && !isSpaceC(buffer[length - 1]))
-                --length;
-        }
+    bool readable = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    while (readable && length < sizeof buffer) {
+        const ssize_t got = read(fd, buffer + length, sizeof buffer - length);
+        if (got == 0)
+            break;
+        if (got > 0)
+            length += size_t(got);
+        else
+            readable = errno == EINTR;
     }
-    parseHighScore(buffer, length, bestScore, bestTime);
+    close(fd);
+    if (!readable)
+        return RecordFile::Unreadable;
+    // A number running across the limit would read as its front part, a
+    // wrong record: it is left unread instead.
+    const bool cut = length > HIGH_SCORE_READ_LIMIT && !isSpace(buffer[HIGH_SCORE_READ_LIMIT]);
+    length = std::min(length, HIGH_SCORE_READ_LIMIT);
+    while (cut && length > 0 && !isSpace(buffer[length - 1]))
+        --length;
+    buffer[length] = '\0';
+    parseHighScore(buffer, bestScore, bestTime);
     return RecordFile::Read;
 }
 
@@ -263,19 +158,10 @@ bool isTempOf(const std::string& name, const std::string& record)
     const std::string prefix = record + TEMP_INFIX;
     if (name.compare(0, prefix.size(), prefix) != 0)
         return false;
-    int dots = 0;
-    bool digit = false;  // a digit since the last dot
-    for (size_t i = prefix.size(); i < name.size(); ++i) {
-        if (name[i] == '.' && digit && dots == 0) {
-            ++dots;
-            digit = false;
-        } else if (name[i] >= '0' && name[i] <= '9') {
-            digit = true;
-        } else {
-            return false;
-        }
-    }
-    return dots == 1 && digit;
+    const char* pid = name.c_str() + prefix.size();
+    const size_t pidLength = strspn(pid, "0123456789");
+    const char* count = pid + pidLength + 1;
+    return pidLength > 0 && pid[pidLength] == '.' && *count && strspn(count, "0123456789") == strlen(count);
 }
 
 // Under the folder's lock every save of ours has ended, so a temporary file
@@ -284,11 +170,10 @@ bool isTempOf(const std::string& name, const std::string& record)
 void removeStaleTemps(int folder, const std::string& record)
 {
     const int listFd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listFd < 0)
-        return;
-    DIR* list = fdopendir(listFd);
+    DIR* list = listFd >= 0 ? fdopendir(listFd) : nullptr;
     if (!list) {
-        close(listFd);
+        if (listFd >= 0)
+            close(listFd);
         return;
     }
     while (const dirent* entry = readdir(list)) {
@@ -300,10 +185,9 @@ void removeStaleTemps(int folder, const std::string& record)
     closedir(list);
 }
 
-// How long a save waits for another game's save in the same folder, which
-// takes milliseconds; one that holds the lock longer has been stopped.
+// Another game's save takes milliseconds; one that holds the lock longer
+// has been stopped.
 const int LOCK_WAIT_MS = 2000;
-
 enum class Lock { Held, Unsupported, Busy };
 
 // An advisory lock on the record's folder (the record itself is replaced by
@@ -325,45 +209,50 @@ Lock lockFolder(int folder)
     }
 }
 
-// Creates a temporary file of this process's next free name next to file.
-int createTemp(const std::string& file, std::string& tempPath)
+// Writes text to a new temporary file next to file, makes it durable and
+// renames it over file: the old record stays until a complete new one takes
+// its place, so a crash or a flat battery never leaves a torn or empty file.
+bool replaceFile(const std::string& file, const char* text, size_t length)
 {
     static unsigned saves = 0;
-    for (int tries = 0; tries < 100; ++tries) {
+    std::string tempPath;
+    int fd = -1;
+    for (int tries = 0; tries < 100 && fd < 0; ++tries) {
         tempPath = file + TEMP_INFIX + std::to_string(getpid()) + "." + std::to_string(saves++);
-        const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
     }
-    return -1;
+    if (fd < 0)
+        return false;
+    bool written = true;
+    for (size_t done = 0; written && done < length;) {
+        const ssize_t put = write(fd, text + done, length - done);
+        if (put > 0)
+            done += size_t(put);
+        else
+            written = put < 0 && errno == EINTR;
+    }
+    while (written && fsync(fd) != 0)
+        written = errno == EINTR;
+    written = close(fd) == 0 && written && rename(tempPath.c_str(), file.c_str()) == 0;
+    if (!written)
+        unlink(tempPath.c_str());
+    return written;
 }
 
-// The save itself, under the folder's lock when it is held.
-bool replaceRecord(const std::string& file, int32_t bestScore, double bestTime)
+// The save, under the folder's lock when it is held. Another game may have
+// saved since this one read the record: each figure keeps the better of both.
+bool saveBetterOfBoth(const std::string& file, int32_t bestScore, double bestTime)
 {
-    // Another game may have saved a better figure since this one read the
-    // record: keep the better of the two, figure by figure.
     int32_t diskScore = bestScore;
     double diskTime = bestTime;
     if (readHighScoreFile(diskScore, diskTime, file.c_str()) == RecordFile::Unreadable)
         return false;  // a record there that cannot be read is never replaced
     char text[64];
-    const size_t length = formatHighScore(text, sizeof text, diskScore > bestScore ? diskScore : bestScore,
-                                          diskTime > bestTime ? diskTime : bestTime);
-    // The old record stays in place until rename swaps in a complete new
-    // one, so a crash or a flat battery never leaves a torn or empty file.
-    std::string tempPath;
-    const int fd = createTemp(file, tempPath);
-    if (fd < 0)
-        return false;
-    bool written = writeAll(fd, text, length) && syncFile(fd);
-    if (close(fd) != 0)
-        written = false;
-    if (written && rename(tempPath.c_str(), file.c_str()) != 0)
-        written = false;
-    if (!written)
-        unlink(tempPath.c_str());
-    return written;
+    const size_t length =
+        formatHighScore(text, sizeof text, std::max(bestScore, diskScore), std::max(bestTime, diskTime));
+    return replaceFile(file, text, length);
 }
 
 }  // namespace
@@ -372,15 +261,11 @@ bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path)
 {
     // A link is followed: the file it points to holds the record.
     const std::string file = followLinks(path);
-    const std::string folderPath = folderOf(file);
-    const int folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = open(folderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const Lock lock = lockFolder(folder);
-    bool saved = false;
-    if (lock != Lock::Busy) {
-        if (lock == Lock::Held)
-            removeStaleTemps(folder, file.substr(file.rfind('/') + 1));
-        saved = replaceRecord(file, bestScore, bestTime);
-    }
+    if (lock == Lock::Held)
+        removeStaleTemps(folder, file.substr(file.rfind('/') + 1));
+    const bool saved = lock != Lock::Busy && saveBetterOfBoth(file, bestScore, bestTime);
     if (folder >= 0)
         close(folder);  // releases the lock
     if (!saved)
@@ -394,15 +279,13 @@ bool raiseRecord(int32_t runScore, double runTime, int32_t& bestScore, double& b
 {
     if (!(runScore > bestScore || runTime > bestTime))
         return false;
-    if (runScore > bestScore)
-        bestScore = runScore;
-    if (runTime > bestTime)
-        bestTime = runTime;
+    bestScore = std::max(bestScore, runScore);
+    bestTime = std::max(bestTime, runTime);
     return true;
 }
 
-void updateRecord(int32_t& bestScore, double& bestTime, const char* path)
+void updateRecord(int32_t runScore, double runTime, int32_t& bestScore, double& bestTime, const char* path)
 {
-    if (raiseRecord(gameWorld.score(), gameWorld.longestSplitSeconds(), bestScore, bestTime))
+    if (raiseRecord(runScore, runTime, bestScore, bestTime))
         writeHighScoreFile(bestScore, bestTime, path);
 }

@@ -17,14 +17,14 @@ extern const char* const HIGH_SCORE_FILE;
 // number cut off by the limit is left unread rather than read as its front.
 const size_t HIGH_SCORE_READ_LIMIT = 4096;
 
-// Parses a whole file's content: any bytes, not NUL-terminated, NULs allowed.
-// Reads like fscanf "%d", then, only when that was RECORD_LAYOUT_MARKER,
-// "%d" and "%lf" (the number as strtod reads it in the C locale). A value
-// that cannot be read leaves its variable as it was and ends the reading.
-// An integer outside int32 is unreadable (a best score that is out of range
-// is skipped and the time is still read); a time that is not finite is
-// unreadable. Times are in seconds.
-void parseHighScore(const char* data, size_t length, int32_t& bestScore, double& bestTime);
+// Parses a record's text, which ends at its first NUL. Reads like fscanf
+// "%d", then, only when that was RECORD_LAYOUT_MARKER, "%d" and "%lf" (the
+// number as strtod reads it in the C locale). A value that cannot be read
+// leaves its variable as it was and ends the reading. An integer outside
+// int32 is unreadable (a best score that is out of range is skipped and the
+// time is still read); a time that is not finite is unreadable. Times are in
+// seconds.
+void parseHighScore(const char* text, int32_t& bestScore, double& bestTime);
 
 // Writes the current layout, e.g. "-1 1234 12.3457": the score in decimal,
 // the time in seconds as printf "%g" (six significant digits, always a full
@@ -62,8 +62,9 @@ bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path = H
 // Returns whether the record was beaten.
 bool raiseRecord(int32_t runScore, double runTime, int32_t& bestScore, double& bestTime);
 
-// Called at the start of every title-screen frame: raises the record from
-// the game world's run figures and writes the file when it was beaten. The
+// Called at the start of every title-screen frame with the last run's
+// figures: raises the record and writes the file when it was beaten. The
 // figures do not change between runs, so this writes at most once per run.
 // A failed write is not retried until a later run beats the record again.
-void updateRecord(int32_t& bestScore, double& bestTime, const char* path = HIGH_SCORE_FILE);
+void updateRecord(int32_t runScore, double runTime, int32_t& bestScore, double& bestTime,
+                  const char* path = HIGH_SCORE_FILE);

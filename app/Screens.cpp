@@ -65,7 +65,7 @@ void drawHud(DisplayState& d, SDL_Surface* screen)
 
 void drawTitleScreen(DisplayState& d, SDL_Surface* screen)
 {
-    updateRecord(d.bestScore, d.bestTime);
+    updateRecord(gameWorld.score(), gameWorld.longestSplitSeconds(), d.bestScore, d.bestTime);
 
     snprintf(d.textBuffer, sizeof d.textBuffer, "top:  %d", d.bestScore);
     if (d.scoreText) {

@@ -43,9 +43,11 @@ struct Record {
         }                                                                 \
     } while (0)
 
+// As the file reader hands it over: the bytes, ended by a NUL.
 Record parse(const char* data, size_t length, Record start)
 {
-    parseHighScore(data, length, start.score, start.time);
+    const std::string text(data, length);
+    parseHighScore(text.c_str(), start.score, start.time);
     return start;
 }
 

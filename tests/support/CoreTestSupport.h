@@ -60,13 +60,6 @@ inline void emptyGroup(BandGroup& group)
     group.runClock->reset();
 }
 
-// The run's figures, as a run that scored them would leave the run clock.
-inline void setRunFigures(int32_t score, double longestSplitSeconds)
-{
-    gameWorld.bands->runClock->score = score;
-    gameWorld.bands->runClock->longestSplitSeconds = longestSplitSeconds;
-}
-
 // Number of samples of the band's trail that are not empty.
 inline int nonEmptySamples(const Band& band)
 {

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -25,10 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "bands/BandGroup.h"
-#include "tests/support/CoreTestSupport.h"
 #include "tests/support/Files.h"
-#include "world/GameWorld.h"
 
 namespace fs = std::filesystem;
 
@@ -36,9 +34,10 @@ namespace {
 
 using Record = std::pair<int32_t, double>;
 
+// The text as the file reader hands it over: ended by a NUL after its bytes.
 Record parse(const std::string& content, Record start = {0, 0.0})
 {
-    parseHighScore(content.data(), content.size(), start.first, start.second);
+    parseHighScore(content.c_str(), start.first, start.second);
     return start;
 }
 
@@ -100,14 +99,12 @@ protected:
     void SetUp() override
     {
         scratch.enter();
-        setRunFigures(0, 0.0);
         fdsBefore = openFdCount();
     }
 
     void TearDown() override
     {
         EXPECT_EQ(openFdCount(), fdsBefore) << "a file handle was left open";
-        setRunFigures(0, 0.0);
     }
 
     Record readFile(const std::string& content, Record start = {0, 0.0})
@@ -187,23 +184,6 @@ TEST(ParseHighScore, DamagedContentNeverYieldsAnUnbeatableOrUndefinedRecord)
     EXPECT_EQ(parse(std::string("42\0\xff\xfe", 5)), Record(42, 0.0));
 }
 
-TEST(ParseHighScore, StopsAtTheGivenLength)
-{
-    // The bytes after length belong to someone else and look like digits.
-    const char text[] = "-1 1234 5.75999";
-    int32_t score = 0;
-    double time = 0.0;
-    parseHighScore(text, 5, score, time);
-    EXPECT_EQ(score, 12);
-    EXPECT_EQ(time, 0.0);
-    parseHighScore(text, 11, score, time);
-    EXPECT_EQ(score, 1234);
-    EXPECT_EQ(time, 5.7);
-    score = 3;
-    parseHighScore(text, 0, score, time);
-    EXPECT_EQ(score, 3);
-}
-
 TEST(ParseHighScore, AgreesWithSscanfOnRandomText)
 {
     // Short texts of signs, digits, points, white space and letters; digit
@@ -243,10 +223,11 @@ TEST(ParseHighScore, RandomPiecesAndBytesGiveAFiniteTime)
         for (int p = 0; p < count; ++p)
             text += random() % 4 ? pieces[random() % pieces.size()] : std::string(1, char(random()));
         // Exactly sized, so a sanitizer build sees any read past the end.
-        const std::vector<char> bytes(text.begin(), text.end());
+        std::vector<char> bytes(text.begin(), text.end());
+        bytes.push_back('\0');
         int32_t score = 0;
         double time = 0.0;
-        parseHighScore(bytes.data(), bytes.size(), score, time);
+        parseHighScore(bytes.data(), score, time);
         ASSERT_TRUE(std::isfinite(time)) << '"' << text << '"';
     }
 }
@@ -287,6 +268,23 @@ TEST(FormatHighScore, TruncatesLikeSnprintf)
     out[0] = 'z';
     EXPECT_EQ(formatHighScore(out, 0, 1234, 0.0), 9u);
     EXPECT_EQ(out[0], 'z');
+}
+
+TEST(FormatHighScore, AFullStopWhateverTheProcessLocale)
+{
+    // A library may switch the process to the player's locale, one that
+    // writes and reads a decimal comma: the record keeps its full stop.
+    const std::string previous = setlocale(LC_ALL, nullptr);
+    if (!setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (tools/deps test makes it)";
+    char comma[8];
+    std::snprintf(comma, sizeof comma, "%g", 0.5);
+    const std::string written = format(7, 0.202);
+    const Record read = parse("-1 7 0.202 ");
+    setlocale(LC_ALL, previous.c_str());
+    ASSERT_STREQ(comma, "0,5");
+    EXPECT_EQ(written, "-1 7 0.202");
+    EXPECT_EQ(read, Record(7, 0.202));
 }
 
 TEST(RaiseRecord, BeatenOnlyByAStrictlyHigherFigure)
@@ -538,23 +536,21 @@ TEST_F(HighScoreFileTest, UpdateRecordWritesOnceWhenARunBeatsTheRecord)
     // is at least that.
     ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "42"));
     readHighScoreFile(score, time);
-    updateRecord(score, time);
+    updateRecord(0, 0.0, score, time);
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "42");
 
     // The older layout is rewritten in the current one on the first beat.
-    setRunFigures(10, 1.5);
-    updateRecord(score, time);
+    updateRecord(10, 1.5, score, time);
     EXPECT_EQ(Record(score, time), Record(42, 1.5));
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 42 1.5");
 
     // The next title-screen frames find the same figures: nothing is written.
     ASSERT_EQ(unlink(HIGH_SCORE_FILE), 0);
-    updateRecord(score, time);
-    updateRecord(score, time);
+    updateRecord(10, 1.5, score, time);
+    updateRecord(10, 1.5, score, time);
     EXPECT_FALSE(fs::exists(HIGH_SCORE_FILE));
 
-    setRunFigures(50, 1.0);
-    updateRecord(score, time);
+    updateRecord(50, 1.0, score, time);
     EXPECT_EQ(Record(score, time), Record(50, 1.5));
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 50 1.5");
 }
@@ -565,7 +561,7 @@ TEST_F(HighScoreFileTest, NegativeStoredRecordIsRewrittenAtOnce)
     double time = 0.0;
     ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "-7"));
     readHighScoreFile(score, time);
-    updateRecord(score, time);
+    updateRecord(0, 0.0, score, time);
     EXPECT_EQ(Record(score, time), Record(0, 0.0));
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 0 0");
 
@@ -574,7 +570,7 @@ TEST_F(HighScoreFileTest, NegativeStoredRecordIsRewrittenAtOnce)
     ASSERT_TRUE(writeRaw(HIGH_SCORE_FILE, "-1 5 -2.5"));
     readHighScoreFile(score, time);
     EXPECT_EQ(time, -2.5);
-    updateRecord(score, time);
+    updateRecord(0, 0.0, score, time);
     EXPECT_EQ(readRaw(HIGH_SCORE_FILE), "-1 5 0");
 }
 
@@ -582,8 +578,7 @@ TEST_F(HighScoreFileTest, UnwritableRecordStaysRaisedInMemory)
 {
     int32_t score = 3;
     double time = 1.0;
-    setRunFigures(8, 0.5);
-    updateRecord(score, time, "no/such/dir/highscore.dat");
+    updateRecord(8, 0.5, score, time, "no/such/dir/highscore.dat");
     EXPECT_EQ(Record(score, time), Record(8, 1.0));
     EXPECT_FALSE(fs::exists("no"));
 }

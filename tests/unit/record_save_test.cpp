@@ -31,11 +31,8 @@
 #include <thread>
 #include <vector>
 
-#include "bands/BandGroup.h"
-#include "tests/support/CoreTestSupport.h"
 #include "tests/support/Files.h"
 #include "bands/RunClock.h"
-#include "world/GameWorld.h"
 
 namespace fs = std::filesystem;
 
@@ -317,8 +314,7 @@ TEST(FailedSave, FileSizeLimitCutsTheTemporaryFileMidWrite)
             // The game plays on with the record raised in memory.
             int32_t score = 100;
             double time = 2.5;
-            setRunFigures(150, 3.0);
-            updateRecord(score, time, path.c_str());
+            updateRecord(150, 3.0, score, time, path.c_str());
             if (score != 150 || time != 3.0)
                 return "the raised record was not kept in memory";
             return oldRecordIntact(dir.path, "under the size limit");
@@ -361,8 +357,7 @@ TEST(FailedSave, FullOrReadOnlyFileSystemKeepsTheOldRecord)
                                  return failure;
                              int32_t score = 100;
                              double time = 2.5;
-                             setRunFigures(150, 1.0);
-                             updateRecord(score, time, path.c_str());
+                             updateRecord(150, 1.0, score, time, path.c_str());
                              if (score != 150 || time != 2.5)
                                  return "full disk: the raised record was not kept in memory";
                              failure = oldRecordIntact(dir.path, "full disk, updateRecord");
@@ -371,11 +366,10 @@ TEST(FailedSave, FullOrReadOnlyFileSystemKeepsTheOldRecord)
                              if (mount("vlim-test", dir.path.c_str(), nullptr, MS_REMOUNT,
                                        "size=64k") != 0)
                                  return std::string("remount: ") + std::strerror(errno);
-                             updateRecord(score, time, path.c_str());
+                             updateRecord(150, 1.0, score, time, path.c_str());
                              if (readRaw(path) != OLD_RECORD)
                                  return "the same figures saved again";
-                             setRunFigures(160, 1.0);
-                             updateRecord(score, time, path.c_str());
+                             updateRecord(160, 1.0, score, time, path.c_str());
                              if (readRaw(path) != format(160, 2.5))
                                  return "a later beat was not saved once there was room";
                              return "";
