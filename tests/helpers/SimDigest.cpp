@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -375,7 +376,21 @@ Checkpoint takeCheckpoint(int frame, uint64_t history, const GameWorld& world)
     c.bands = bandsDigest(*world.bands);
     c.clock = runClockDigest(*world.bands->runClock);
     c.score = world.bands->score();
+    c.longestSplit = world.bands->runClock->longestSplitSeconds;
     c.aliveBands = world.bands->aliveCount();
+    const Band* first = nullptr;
+    const Band* last = nullptr;
+    firstAndLastAlive(*world.bands, first, last);
+    if (first) {
+        const float edges[4] = {first->topEdgeAt(-1), first->bottomEdgeAt(-1), last->topEdgeAt(-1),
+                                last->bottomEdgeAt(-1)};
+        std::copy(edges, edges + 4, c.headEdges);
+    }
+    const int columns[3] = {0, 99, SCREEN_WIDTH - 1};
+    for (int i = 0; i < 3; ++i) {
+        c.walls[2 * i] = world.cave->topAt(columns[i]);
+        c.walls[2 * i + 1] = world.cave->bottomAt(columns[i]);
+    }
     c.columnCounter = world.cave->columnCounter;
     return c;
 }
@@ -463,11 +478,14 @@ std::vector<Checkpoint> runSeededSimulation(uint64_t seed, int frames, int every
 
 std::string formatCheckpoint(const Checkpoint& c)
 {
-    char line[256];
+    char line[512];
+    const float* e = c.headEdges;
+    const int* w = c.walls;
     std::snprintf(line, sizeof line,
-                  "frame %d history %016" PRIx64 " world %016" PRIx64 " cave %016" PRIx64 " bands %016" PRIx64
-                  " clock %016" PRIx64 " score %" PRId32 " alive %d columns %" PRId64,
-                  c.frame, c.history, c.world, c.cave, c.bands, c.clock, c.score, c.aliveBands, c.columnCounter);
+                  "frame %d score %" PRId32 " longest %.17g alive %d head %.9g %.9g %.9g %.9g"
+                  " walls %d %d %d %d %d %d columns %" PRId64 " history %016" PRIx64 " world %016" PRIx64,
+                  c.frame, c.score, c.longestSplit, c.aliveBands, double(e[0]), double(e[1]), double(e[2]),
+                  double(e[3]), w[0], w[1], w[2], w[3], w[4], w[5], c.columnCounter, c.history, c.world);
     return line;
 }
 

@@ -74,7 +74,13 @@ struct Checkpoint {
     uint64_t bands = 0;
     uint64_t clock = 0;
     int32_t score = 0;
+    double longestSplit = 0.0;  // seconds
     int aliveBands = 0;
+    // The newest top and bottom edge of the first and the last alive band
+    // (the upper and the lower half when split); 0 when none is alive.
+    float headEdges[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    // Ceiling and floor at screen columns 0, 99 (the bands' head) and 319.
+    int walls[6] = {0, 0, 0, 0, 0, 0};
     int64_t columnCounter = 0;
 };
 
@@ -94,8 +100,11 @@ std::vector<Checkpoint> runSeededSimulation(uint64_t seed, int frames, int every
                                             SimulationStats* stats = nullptr,
                                             const std::function<void(int frame)>& afterFrame = nullptr);
 
-// "frame 1000 history <16 hex> world <16 hex> cave <16 hex> bands <16 hex>
-//  clock <16 hex> score 12 alive 1 columns 7040", one line, no newline.
+// "frame 1000 score 12 longest 0.73499999999999999 alive 1 head 101.5 119.5
+//  101.5 119.5 walls 40 190 52 201 66 212 columns 7040 history <16 hex>
+//  world <16 hex>", one line, no newline: the figures in plain numbers, each
+// float and double with as many digits as tell it from its neighbours, so a
+// difference says what moved; the digests for all the rest.
 std::string formatCheckpoint(const Checkpoint& checkpoint);
 // "stats frames 10000 runs 12 ...", one line, no newline; the longest split
 // is printed as the bits of the double, so it too compares exactly.
