@@ -6,12 +6,14 @@
 #include "app/HighScore.h"
 #include "world/GameWorld.h"
 
-static SDL_Surface* renderText(TTF_Font* font, const char* text)
+namespace {
+
+SDL_Surface* renderText(TTF_Font* font, const char* text)
 {
     return font ? TTF_RenderText_Blended(font, text, TEXT_COLOUR) : nullptr;
 }
 
-static void blitAt(SDL_Surface* screen, SDL_Surface* text, int x, int y)
+void blitAt(SDL_Surface* screen, SDL_Surface* text, int x, int y)
 {
     SDL_Rect where;
     where.x = static_cast<Sint16>(x);
@@ -21,18 +23,9 @@ static void blitAt(SDL_Surface* screen, SDL_Surface* text, int x, int y)
     SDL_BlitSurface(text, nullptr, screen, &where);
 }
 
-void drawTextLine(SDL_Surface* screen, TTF_Font* font, const char* text, int x, int y)
-{
-    SDL_Surface* rendered = renderText(font, text);
-    if (!rendered)
-        return;
-    blitAt(screen, rendered, x, y);
-    SDL_FreeSurface(rendered);
-}
-
 // Blits the cached text, re-rendering it first when it is missing or stale.
-static void drawCached(SDL_Surface* screen, TTF_Font* font, SDL_Surface*& cached, bool stale,
-                       const char* text, int x, int y)
+void drawCached(SDL_Surface* screen, TTF_Font* font, SDL_Surface*& cached, bool stale,
+                const char* text, int x, int y)
 {
     if (stale || !cached) {
         if (cached)
@@ -41,6 +34,17 @@ static void drawCached(SDL_Surface* screen, TTF_Font* font, SDL_Surface*& cached
     }
     if (cached)
         blitAt(screen, cached, x, y);
+}
+
+}  // namespace
+
+void drawTextLine(SDL_Surface* screen, TTF_Font* font, const char* text, int x, int y)
+{
+    SDL_Surface* rendered = renderText(font, text);
+    if (!rendered)
+        return;
+    blitAt(screen, rendered, x, y);
+    SDL_FreeSurface(rendered);
 }
 
 void drawHud(DisplayState& d, SDL_Surface* screen)

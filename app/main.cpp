@@ -19,27 +19,29 @@
 #include "world/Input.h"
 #include "world/Screen.h"
 
+namespace {
+
 SDL_Surface* screenSurface = nullptr;  // 320x240, 16 bits per pixel
 SDL_Joystick* joystick0 = nullptr;     // held open so its buttons arrive as events
 uint32_t nextFrameTicks = 0;           // when the next frame is due: += FRAME_PERIOD_MS a frame,
                                        // set from the clock only when it jumped
-static uint32_t lastScheduleTicks = 0;  // the schedule's last reading; 0: none yet
+uint32_t lastScheduleTicks = 0;  // the schedule's last reading; 0: none yet
 
-static const char* const MENU_DIRECTORY = "/usr/gp2x";
-static const char* const MENU_PROGRAM = "/usr/gp2x/gp2xmenu";
-static const char* const FONT_FILE = "font.ttf";
+const char* const MENU_DIRECTORY = "/usr/gp2x";
+const char* const MENU_PROGRAM = "/usr/gp2x/gp2xmenu";
+const char* const FONT_FILE = "font.ttf";
 
 // Set on the game's own ways out. Any other exit comes from inside a library,
 // e.g. Xlib ending the process when the display is lost: shutting SDL down
 // from there would re-enter it on a dead connection (SDL 2 under the
 // compatibility layer then spins forever), so only the hand-over follows.
-static bool leavingOnPurpose = false;
+bool leavingOnPurpose = false;
 
 // What SIGPIPE and SIGXFSZ did when the game started; the game ignores both.
-static void (*inheritedPipeAction)(int) = SIG_DFL;
-static void (*inheritedFileSizeAction)(int) = SIG_DFL;
+void (*inheritedPipeAction)(int) = SIG_DFL;
+void (*inheritedFileSizeAction)(int) = SIG_DFL;
 
-static void leave(int status)
+void leave(int status)
 {
     leavingOnPurpose = true;
     exit(status);
@@ -48,7 +50,7 @@ static void leave(int status)
 // Runs at exit, before the game world is destroyed: shuts SDL down and
 // replaces the process with the handheld's menu. Where there is no menu (any
 // desktop) execl fails and the process ends with its own status.
-static void exitToMenu()
+void exitToMenu()
 {
     if (leavingOnPurpose)
         SDL_Quit();
@@ -62,14 +64,14 @@ static void exitToMenu()
     execl(MENU_PROGRAM, MENU_PROGRAM, static_cast<char*>(nullptr));
 }
 
-static uint32_t ticksUntilNextFrame()
+uint32_t ticksUntilNextFrame()
 {
     const uint32_t now = SDL_GetTicks();
     resyncSchedule(nextFrameTicks, lastScheduleTicks, now);
     return ticksUntil(nextFrameTicks, now);
 }
 
-static TTF_Font* openFont(int points)
+TTF_Font* openFont(int points)
 {
     // Opening a FIFO would wait for a writer for ever, so anything but a
     // regular file (or a missing one, which SDL_ttf reports itself) is taken
@@ -86,6 +88,8 @@ static TTF_Font* openFont(int points)
     }
     return font;
 }
+
+}  // namespace
 
 int main(int, char**)
 {

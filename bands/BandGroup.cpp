@@ -60,14 +60,18 @@ void BandGroup::draw(SDL_Surface* surface) const
         band->draw(surface);
 }
 
+namespace {
+
 // The first alive band at or after index `from`, or null.
-static Band* nextAlive(const std::vector<Band*>& bands, size_t from)
+Band* nextAlive(const std::vector<Band*>& bands, size_t from)
 {
     for (size_t i = from; i < bands.size(); ++i)
         if (bands[i]->state == Alive)
             return bands[i];
     return nullptr;
 }
+
+}  // namespace
 
 void BandGroup::update(float dt)
 {

@@ -11,12 +11,16 @@
 
 #include "tests/helpers/SimDigest.h"
 
-static bool parseNumber(const char* text, uint64_t& out)
+namespace {
+
+bool parseNumber(const char* text, uint64_t& out)
 {
     char* end = nullptr;
     out = std::strtoull(text, &end, 0);
     return *text && end && !*end;
 }
+
+}  // namespace
 
 int main(int argc, char** argv)
 {

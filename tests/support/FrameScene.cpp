@@ -11,7 +11,7 @@
 #include "world/Screen.h"
 
 // Frames enough for 100 columns at 6 a frame, so every trail is full.
-static const int FRAMES_TO_FILL_TRAILS = 20;
+const int FRAMES_TO_FILL_TRAILS = 20;
 
 bool openFrameScene(FrameScene& scene, const char* fontPath)
 {
@@ -52,20 +52,24 @@ void runGameFrame(FrameScene& scene, float dt)
     playFrame(scene.display, scene.screen, dt);
 }
 
+namespace {
+
 // The cave from its first column and the group with no band, no input held
 // and a zeroed run clock.
-static void freshWorld()
+void freshWorld()
 {
     gameWorld.cave->init();
     columnsThisFrame = 0;
     emptyGroup(*gameWorld.bands);
 }
 
-static void runFrames(FrameScene& scene, int count)
+void runFrames(FrameScene& scene, int count)
 {
     for (int i = 0; i < count; ++i)
         runGameFrame(scene);
 }
+
+}  // namespace
 
 void enterTitleScreen(FrameScene& scene)
 {

@@ -70,8 +70,10 @@ Counts countDuring(F f)
 // AddressSanitizer calls these for every allocation and free it serves.
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, size_t),
                                                          void (*onFree)(const volatile void*));
-static void onMalloc(const volatile void*, size_t) { countAllocation(); }
-static const bool hooksInstalled = __sanitizer_install_malloc_and_free_hooks(onMalloc, countFree) != 0;
+namespace {
+void onMalloc(const volatile void*, size_t) { countAllocation(); }
+}  // namespace
+const bool hooksInstalled = __sanitizer_install_malloc_and_free_hooks(onMalloc, countFree) != 0;
 #elif defined(__GLIBC__)
 // glibc lets a program replace malloc; these forward to its own allocator.
 extern "C" {
@@ -121,9 +123,9 @@ void free(void* p)
     __libc_free(p);
 }
 }
-static const bool hooksInstalled = true;
+const bool hooksInstalled = true;
 #else
-static const bool hooksInstalled = false;
+const bool hooksInstalled = false;
 #endif
 
 namespace {

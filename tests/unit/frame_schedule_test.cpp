@@ -67,12 +67,14 @@ TEST(FrameSchedule, WaitsOnlyWhileTheNextFrameIsAhead)
 // wait then ends `wake[i]` ms late (early when negative; never before it
 // began); returns the tick at which each frame is flipped, and counts the
 // schedule's restarts.
+namespace {
+
 struct Frames {
     std::vector<uint32_t> flips;
     int restarts = 0;
 };
 
-static Frames runFrames(uint32_t startTicks, const std::vector<int32_t>& work, const std::vector<int32_t>& wake = {})
+Frames runFrames(uint32_t startTicks, const std::vector<int32_t>& work, const std::vector<int32_t>& wake = {})
 {
     uint32_t clock = startTicks;
     uint32_t next = 0;
@@ -88,6 +90,8 @@ static Frames runFrames(uint32_t startTicks, const std::vector<int32_t>& work, c
     }
     return frames;
 }
+
+}  // namespace
 
 TEST(FrameSchedule, WakeUpsEarlyOrLateNeverRestartTheSchedule)
 {

@@ -23,9 +23,11 @@ struct RenderCall {
 struct BlitCall {
     int x, y;
 };
-static std::vector<RenderCall> renders;
-static std::vector<BlitCall> blits;
-static bool failRenders = false;
+namespace {
+std::vector<RenderCall> renders;
+std::vector<BlitCall> blits;
+bool failRenders = false;
+}  // namespace
 
 extern "C" {
 SDL_Surface* __real_TTF_RenderText_Blended(TTF_Font* font, const char* text, SDL_Color fg);
