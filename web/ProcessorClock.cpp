@@ -40,12 +40,14 @@ EM_JS(double, visibleNow, (), {
     return (clock.hiddenSince >= 0 ? clock.hiddenSince : performance.now()) - clock.hiddenMs;
 });
 
-// Returns when the page is shown: at once if it is, else on the event,
-// with no timer running in between.
+EM_JS(bool, pageHidden, (), {
+    return Module.visibleClock.hiddenSince >= 0;
+});
+
+// Returns when the page is shown again, with no timer running meanwhile.
 EM_ASYNC_JS(void, waitUntilShown, (), {
     var clock = Module.visibleClock;
-    if (clock.hiddenSince >= 0)
-        await new Promise(function(resolve) { clock.whenShown.push(resolve); });
+    await new Promise(function(resolve) { clock.whenShown.push(resolve); });
 });
 
 static double sleptMs = 0.0;      // in SDL_Delay since the page started, shown
@@ -63,7 +65,13 @@ extern "C" void SDL_Delay(Uint32 ms)
 {
     const double start = visibleNow();
     emscripten_sleep(ms);
-    waitUntilShown();
+    if (pageHidden()) {
+        waitUntilShown();
+        // And back through a timer, as every other wait: the runtime looks
+        // for the end of main (the game's exit) only when a timer's
+        // callback returns, not a promise's.
+        emscripten_sleep(0);
+    }
     const double end = visibleNow();
     sleptMs += end - start;
     if (delayEndMs >= 0.0)

@@ -96,7 +96,7 @@
     var target = event.target;
     // The page's other buttons (Play again, Full screen) keep their clicks;
     // everywhere else a finger neither scrolls, zooms nor selects.
-    if (!(target.closest && target.closest('button:not(.control)')))
+    if (event.cancelable && !(target.closest && target.closest('button:not(.control)')))
       event.preventDefault();
     var ending = event.type === 'touchend' || event.type === 'touchcancel';
     for (var i = 0; i < event.changedTouches.length; i++) {
