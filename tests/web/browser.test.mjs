@@ -440,17 +440,33 @@ test('a gamepad connected after load starts, splits, steers, lets go when discon
   assert.deepEqual(await takeKeys(page), []);
 
   // Start (9) starts a run; A (0) splits it and does not steer: the halves
-  // part evenly about the band.
-  await button(0, 9, true);
-  const started = head(await waitForScreen(page, 'a run', (s) => head(s)?.count === 1));
-  await button(0, 9, false);
-  await button(0, 0, true);
-  const split = head(await waitForScreen(page, 'two bands', (s) => head(s)?.count === 2 && head(s).bottom - head(s).top > 40));
-  assert.ok(Math.abs(split.top + split.bottom - started.top - started.bottom) <= 2, `A steered: ${JSON.stringify([started, split])}`);
+  // part evenly about the band. (A half pushed into a wall before that can
+  // be judged: the run is started again.)
+  let started, split;
+  for (let run = 0; run < 5 && !split; run++) {
+    await button(0, 9, true);
+    started = head(await waitForScreen(page, 'a run', (s) => head(s)?.count === 1 && head(s).top === C.BAND_FIRST_ROW[0]));
+    await button(0, 9, false);
+    await button(0, 0, true);
+    let parted = false;
+    const halves = head(await waitForScreen(page, 'the halves apart, or one gone', (s) => {
+      const h = head(s);
+      parted ||= h?.count === 2;
+      return parted && (h?.count !== 2 || h.bottom - h.top >= 24);
+    }));
+    if (halves?.count === 2)
+      split = halves;
+    else
+      await button(0, 0, false);
+  }
+  assert.ok(split && Math.abs(split.top + split.bottom - started.top - started.bottom) <= 2,
+    `A steered, or no split: ${JSON.stringify([started, split])}`);
   // Disconnected mid-run, the pad lets go of the split.
   await set(0, null);
   await waitForScreen(page, 'the halves to merge or die', (s) => (head(s)?.count ?? 0) < 2);
-  assert.deepEqual(await takeKeys(page), ['down 13', 'up 13', 'down 32', 'up 32']);
+  const keys = await takeKeys(page);
+  assert.deepEqual(keys.slice(-4), ['down 13', 'up 13', 'down 32', 'up 32']);
+  assert.deepEqual(keys.filter((key) => !['down 13', 'up 13', 'down 32', 'up 32'].includes(key)), []);
 
   // Another pad: the d-pad steers down, the stick past half-way up.
   await set(1, {});
