@@ -329,11 +329,27 @@ async function touchScreen(page) {
 
 const PHONE = { isMobile: true, hasTouch: true, deviceScaleFactor: 3 };
 
+// The orientations the page asks the browser to lock, in window.locks.
+function recordLocks() {
+  window.locks = [];
+  const lock = ScreenOrientation.prototype.lock;
+  ScreenOrientation.prototype.lock = function (orientation) {
+    window.locks.push(orientation);
+    return lock.call(this, orientation);
+  };
+}
+
 test('on a phone the four buttons play by touch, in both orientations, and the page stays put', () => inFreshBrowser(async (open) => {
-  const page = await open(logKeys);
+  const page = await open(logKeys, recordLocks);
   await page.goto(server.url);
   await waitForScreen(page, 'the title screen', titleShown);
   const touch = await touchScreen(page);
+  // Full screen by touch, and the phone turned sideways where allowed.
+  await page.getByRole('button', { name: 'Full screen', exact: true }).tap();
+  await page.waitForFunction(() => document.fullscreenElement === document.documentElement);
+  assert.deepEqual(await page.evaluate(() => window.locks), ['landscape']);
+  await page.getByRole('button', { name: 'Leave full screen', exact: true }).tap();
+  await page.waitForFunction(() => !document.fullscreenElement);
   for (const [width, height] of [[844, 390], [390, 844]]) {
     const where = `at ${width}x${height}`;
     await page.setViewportSize({ width, height });
