@@ -12,7 +12,7 @@
 // it was. No console error anywhere.
 //   node browser.test.mjs SITE_FOLDER GAME_CONSTANTS_JS
 import assert from 'node:assert/strict';
-import { resolve } from 'node:path';
+import { join, resolve } from 'node:path';
 import { after, before, test } from 'node:test';
 import { gameConstants, launch, readScreen, sameColour, serve } from './browser.mjs';
 
@@ -382,6 +382,11 @@ test('on a phone the four buttons play by touch, in both orientations, and the p
     await touch.down(1, box.Split);
     await touch.down(2, box.Up);
     await waitForScreen(page, `two bands ${where}`, (s) => head(s)?.count === 2);
+    // The README's pictures of the phone's page (tools/screenshots).
+    if (process.env.VLIM_PHONE_PICTURES) {
+      await page.screenshot({ path: join(process.env.VLIM_PHONE_PICTURES, `phone-${width > height ? 'landscape' : 'portrait'}.png`),
+                              scale: 'css' });
+    }
     await touch.move(2, game);
     assert.deepEqual(await takeKeys(page), ['down 13', 'up 13', 'down 32', 'down 38', 'up 38'], `the keys ${where}`);
     await touch.cancel();
