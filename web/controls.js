@@ -54,8 +54,10 @@
 
   // --- The on-screen buttons -------------------------------------------
 
-  var touchScreen = navigator.maxTouchPoints > 0 || 'ontouchstart' in window ||
-                    (window.matchMedia && matchMedia('(any-pointer: coarse)').matches);
+  // A phone or a tablet, whose main pointer is a finger. A computer with a
+  // touch screen as well as a mouse keeps the keyboard's page until it is
+  // first touched.
+  var touchScreen = window.matchMedia ? matchMedia('(pointer: coarse)').matches : 'ontouchstart' in window;
   // The style sheet shows the buttons, and lays the page out for thumbs,
   // only on a touch screen.
   function becomeTouch() {
