@@ -8,10 +8,15 @@ var canvas = document.getElementById('screen');
 var message = document.getElementById('message');
 var again = document.getElementById('again');
 
-function say(text) {
+// A touch screen shows the message over the game while there is one; a
+// message that is only news (briefly) leaves the game in view after a while.
+var sayingTimer = null;
+function say(text, briefly) {
   message.textContent = text;
-  // A touch screen shows the message over the game only while there is one.
   document.documentElement.classList.toggle('saying', text !== '');
+  clearTimeout(sayingTimer);
+  if (briefly)
+    sayingTimer = setTimeout(function () { document.documentElement.classList.remove('saying'); }, 5000);
 }
 
 // What the page knows of the running game; the tests and the benchmark read
@@ -30,9 +35,9 @@ var vlim = window.vlim = {
 // window beside the text (under it on a narrow window), so every game pixel
 // is the same size and its edges stay crisp. On a touch screen the game
 // takes all the height beside the buttons (landscape) or all the width above
-// them (portrait) instead, in whole device pixels: a phone's pixels are too
-// fine for uneven game pixels to show, and a whole number would leave up to
-// a fifth of its small screen unused.
+// them (portrait) instead, not a whole number of device pixels per game
+// pixel: a phone's pixels are too fine for uneven game pixels to show, and a
+// whole number would leave up to a fifth of its small screen unused.
 var TOUCH_SIDE = 108;      // CSS pixels beside the game for each column of buttons
 var TOUCH_BELOW = 212;     // and under it for the two columns
 function fitCanvas() {
@@ -112,7 +117,7 @@ function start() {
     onStorageRefused: function (why) {
       vlim.recordKept = false;
       console.info('vlim: no storage for the record: ' + why);
-      say('This browser does not keep data for this page, so your record will not be kept.');
+      say('This browser does not keep data for this page, so your record will not be kept.', true);
     },
     onRuntimeInitialized: function () {
       if (vlim.recordKept)
