@@ -1,8 +1,13 @@
-// The browser's processor clock. A page has no processor time of its own
+// The browser's clocks. A page has no processor time of its own
 // (Emscripten's clock() is wall time, sleeps included), so the game's work
 // is wall time less the time the frame loop spent waiting: this file's
 // SDL_Delay, linked in place of Emscripten's, sleeps through Asyncify and
 // counts what it slept.
+//
+// A hidden page pauses the game: SDL_Delay does not return while the page
+// is hidden, and the time it was hidden is taken out of both clocks the game
+// reads (this file's SDL_GetTicks and the processor clock), so when it is
+// shown again the run goes on where it was, with no frames to catch up.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -10,7 +15,42 @@
 
 #include "bands/RunClock.h"
 
-static double sleptMs = 0.0;      // in SDL_Delay since the page started
+// Milliseconds since the page started, less the time it has been hidden;
+// it stands still while the page is hidden. The first reading starts the
+// count of hidden time, before the game's first frame.
+EM_JS(double, visibleNow, (), {
+    var clock = Module.visibleClock;
+    if (!clock) {
+        clock = Module.visibleClock = {
+            hiddenMs: 0,                                           // in hidden spells that ended
+            hiddenSince: document.hidden ? performance.now() : -1,  // -1 while shown
+            whenShown: [],                                         // resolved when it is
+        };
+        document.addEventListener('visibilitychange', function() {
+            if (document.hidden) {
+                if (clock.hiddenSince < 0)
+                    clock.hiddenSince = performance.now();
+            } else if (clock.hiddenSince >= 0) {
+                clock.hiddenMs += performance.now() - clock.hiddenSince;
+                clock.hiddenSince = -1;
+                clock.whenShown.splice(0).forEach(function(resolve) { resolve(); });
+            }
+        });
+    }
+    return (clock.hiddenSince >= 0 ? clock.hiddenSince : performance.now()) - clock.hiddenMs;
+});
+
+EM_JS(bool, pageHidden, (), {
+    return Module.visibleClock.hiddenSince >= 0;
+});
+
+// Returns when the page is shown again, with no timer running meanwhile.
+EM_ASYNC_JS(void, waitUntilShown, (), {
+    var clock = Module.visibleClock;
+    await new Promise(function(resolve) { clock.whenShown.push(resolve); });
+});
+
+static double sleptMs = 0.0;      // in SDL_Delay since the page started, shown
 static double delayEndMs = -1.0;  // when the last SDL_Delay returned; -1 before the first
 
 // Tells the page how long the frame before this wait worked (the loop's one
@@ -23,19 +63,33 @@ EM_JS(void, reportFrame, (double workMs, double sleptMs), {
 
 extern "C" void SDL_Delay(Uint32 ms)
 {
-    const double start = emscripten_get_now();
+    const double start = visibleNow();
     emscripten_sleep(ms);
-    const double end = emscripten_get_now();
+    if (pageHidden()) {
+        waitUntilShown();
+        // And back through a timer, as every other wait: the runtime looks
+        // for the end of main (the game's exit) only when a timer's
+        // callback returns, not a promise's.
+        emscripten_sleep(0);
+    }
+    const double end = visibleNow();
     sleptMs += end - start;
     if (delayEndMs >= 0.0)
         reportFrame(start - delayEndMs, end - start);
     delayEndMs = end;
 }
 
+// Emscripten's follows Date.now(), which jumps with the wall clock and runs
+// on while the page is hidden.
+extern "C" Uint32 SDL_GetTicks()
+{
+    return static_cast<Uint32>(static_cast<uint64_t>(visibleNow()));
+}
+
 clock_t readProcessorClock()
 {
     // Whole microseconds, wrapping as a 32-bit clock_t does; the run clock
     // takes its differences through the unsigned type.
-    const double workMicros = (emscripten_get_now() - sleptMs) * 1000.0;
+    const double workMicros = (visibleNow() - sleptMs) * 1000.0;
     return static_cast<clock_t>(static_cast<uint32_t>(static_cast<uint64_t>(workMicros)));
 }

@@ -14,20 +14,12 @@ extern "C" Uint8 SDL_EventState(Uint32, int)
     return SDL_ENABLE;
 }
 
-// Its SDL_NumJoysticks counts every slot of navigator.getGamepads(), which
-// Chromium fills with nulls, so the game reported a joystick that failed to
-// open at every start. Only connected gamepads count.
-EM_JS(int, countGamepads, (), {
-    var pads = navigator.getGamepads ? navigator.getGamepads() : [];
-    var count = 0;
-    for (var i = 0; i < pads.length; i++) {
-        if (pads[i])
-            count++;
-    }
-    return count;
-});
-
+// The page reads the gamepads itself, by the browser's standard mapping, and
+// sends the game the keyboard's keys for them (controls.js). Emscripten's
+// joystick would deliver the browser's button numbers, which the game reads
+// as the handheld's (the south button, 0, is the handheld's Up), and only
+// for a pad already connected at the start; so the game is shown none.
 extern "C" int SDL_NumJoysticks()
 {
-    return countGamepads();
+    return 0;
 }

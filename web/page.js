@@ -1,14 +1,22 @@
 // The page around the game: it checks that the browser can run it, scales
-// the 320x240 canvas to the window, loads the font, starts the game and
-// says when it has ended.
+// the 320x240 canvas to the window, loads the font, starts the game, says
+// when it has ended and offers full screen. The touch buttons and gamepads
+// are controls.js's.
 'use strict';
 
 var canvas = document.getElementById('screen');
 var message = document.getElementById('message');
 var again = document.getElementById('again');
 
-function say(text) {
+// A touch screen shows the message over the game while there is one; a
+// message that is only news (briefly) leaves the game in view after a while.
+var sayingTimer = null;
+function say(text, briefly) {
   message.textContent = text;
+  document.documentElement.classList.toggle('saying', text !== '');
+  clearTimeout(sayingTimer);
+  if (briefly)
+    sayingTimer = setTimeout(function () { document.documentElement.classList.remove('saying'); }, 5000);
 }
 
 // What the page knows of the running game; the tests and the benchmark read
@@ -24,15 +32,30 @@ var vlim = window.vlim = {
 };
 
 // The largest whole number of device pixels per game pixel that fits the
-// window beside the controls (under them on a narrow window), so every game
-// pixel is the same size and its edges stay crisp.
+// window beside the text (under it on a narrow window), so every game pixel
+// is the same size and its edges stay crisp. On a touch screen the game
+// takes all the height beside the buttons (landscape) or all the width above
+// them (portrait) instead, not a whole number of device pixels per game
+// pixel: a phone's pixels are too fine for uneven game pixels to show, and a
+// whole number would leave up to a fifth of its small screen unused.
+var TOUCH_SIDE = 108;      // CSS pixels beside the game for each column of buttons
+var TOUCH_BELOW = 212;     // and under it for the two columns
 function fitCanvas() {
   var ratio = window.devicePixelRatio || 1;
-  var aside = document.querySelector('aside');
-  var besides = window.innerWidth >= 320 + 24 + aside.offsetWidth;
-  var width = window.innerWidth - (besides ? aside.offsetWidth + 24 : 0);
-  var height = window.innerHeight - (besides ? 0 : aside.offsetHeight + 24);
-  var scale = Math.max(1, Math.floor(Math.min(width * ratio / 320, height * ratio / 240)));
+  var scale;
+  if (document.documentElement.classList.contains('touch')) {
+    var portrait = window.innerHeight >= window.innerWidth;
+    var room = Math.min((window.innerWidth - (portrait ? 0 : 2 * TOUCH_SIDE)) / 320,
+                        (window.innerHeight - (portrait ? TOUCH_BELOW : 0)) / 240);
+    // A multiple of 1/80 makes both sides whole device pixels.
+    scale = Math.max(1 / 80, Math.floor(room * ratio * 80) / 80);
+  } else {
+    var aside = document.querySelector('aside');
+    var besides = window.innerWidth >= 320 + 24 + aside.offsetWidth;
+    var width = window.innerWidth - (besides ? aside.offsetWidth + 24 : 0);
+    var height = window.innerHeight - (besides ? 0 : aside.offsetHeight + 24);
+    scale = Math.max(1, Math.floor(Math.min(width * ratio / 320, height * ratio / 240)));
+  }
   // Through the style sheet: SDL sets and clears the canvas's own style.
   document.documentElement.style.setProperty('--screen-width', 320 * scale / ratio + 'px');
   document.documentElement.style.setProperty('--screen-height', 240 * scale / ratio + 'px');
@@ -49,6 +72,38 @@ function ended(text) {
 }
 again.addEventListener('click', function () { location.reload(); });
 
+// Full screen where the browser offers it; a phone is then turned
+// sideways where the browser lets the page lock that (most refuse outside
+// full screen, some always: either way the game plays on).
+var root = document.documentElement;
+var fullscreenButtons = document.querySelectorAll('.fullscreen');
+function fullscreenElement() {
+  return document.fullscreenElement || document.webkitFullscreenElement || null;
+}
+function showFullscreenState() {
+  fullscreenButtons.forEach(function (button) {
+    button.textContent = fullscreenElement() ? 'Leave full screen' : 'Full screen';
+  });
+}
+function toggleFullscreen() {
+  var leave = document.exitFullscreen || document.webkitExitFullscreen;
+  var enter = root.requestFullscreen || root.webkitRequestFullscreen;
+  var done = fullscreenElement() ? leave.call(document) : enter.call(root);
+  Promise.resolve(done).then(function () {
+    if (fullscreenElement() && root.classList.contains('touch') && screen.orientation && screen.orientation.lock)
+      return screen.orientation.lock('landscape');
+  }).catch(function () {});
+  canvas.focus();
+}
+if (document.fullscreenEnabled || document.webkitFullscreenEnabled) {
+  fullscreenButtons.forEach(function (button) {
+    button.hidden = false;
+    button.addEventListener('click', toggleFullscreen);
+  });
+  document.addEventListener('fullscreenchange', showFullscreenState);
+  document.addEventListener('webkitfullscreenchange', showFullscreenState);
+}
+
 function start() {
   window.Module = {
     canvas: canvas,
@@ -62,7 +117,7 @@ function start() {
     onStorageRefused: function (why) {
       vlim.recordKept = false;
       console.info('vlim: no storage for the record: ' + why);
-      say('This browser does not keep data for this page, so your record will not be kept.');
+      say('This browser does not keep data for this page, so your record will not be kept.', true);
     },
     onRuntimeInitialized: function () {
       if (vlim.recordKept)

@@ -24,13 +24,15 @@ export function serve(site) {
 
 // Chromium, headless, with a profile of its own (so no record is carried
 // from one run to the next) and none of its own network traffic, which a
-// closed network refuses.
-export async function launch() {
+// closed network refuses. device: playwright's context options for another
+// screen, e.g. a phone's { viewport, isMobile, hasTouch, deviceScaleFactor }.
+export async function launch(device = {}) {
   const profile = mkdtempSync(join(process.env.TMPDIR ?? tmpdir(), 'vlim-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.VLIM_CHROMIUM ?? '/usr/bin/chromium',
     headless: true,
     viewport: { width: 1024, height: 768 },
+    ...device,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
            '--disable-component-update', '--disable-sync'],
   });

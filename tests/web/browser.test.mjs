@@ -4,10 +4,15 @@
 // beats the record, which a reload's title screen shows again from
 // IndexedDB; Control+C ends the game and the page says so; a browser that
 // refuses storage, a page opened from a file and a browser without
-// WebAssembly. No console error anywhere.
+// WebAssembly. On a phone, in both orientations, the four touch buttons:
+// Start and Split by touch, Split held while another finger steers, a
+// finger sliding off, a cancelled touch; the page neither scrolls nor
+// zooms. A gamepad connected after load starts, splits, steers, lets go
+// when disconnected and quits. A hidden page stands still and goes on where
+// it was. No console error anywhere.
 //   node browser.test.mjs SITE_FOLDER GAME_CONSTANTS_JS
 import assert from 'node:assert/strict';
-import { resolve } from 'node:path';
+import { join, resolve } from 'node:path';
 import { after, before, test } from 'node:test';
 import { gameConstants, launch, readScreen, sameColour, serve } from './browser.mjs';
 
@@ -20,18 +25,19 @@ let server;
 before(async () => { server = await serve(site); });
 after(() => server.close());
 
-// Runs play(open) in a fresh browser profile, where open(setUp) opens a
-// page (setUp runs in it before the page's own scripts); then checks that
-// no page logged a console error or threw an uncaught exception.
-async function inFreshBrowser(play) {
-  const context = await launch();
+// Runs play(open) in a fresh browser profile (on device, when given), where
+// open(...setUps) opens a page (each setUp runs in it before the page's own
+// scripts); then checks that no page logged a console error or threw an
+// uncaught exception.
+async function inFreshBrowser(play, device) {
+  const context = await launch(device);
   try {
     const problems = [];
-    await play(async (setUp) => {
+    await play(async (...setUps) => {
       const page = await context.newPage();
       page.on('console', (m) => { if (m.type() === 'error') problems.push(`console: ${m.text()}`); });
       page.on('pageerror', (e) => problems.push(`uncaught: ${e.message}`));
-      if (setUp)
+      for (const setUp of setUps)
         await page.addInitScript(setUp);
       return page;
     });
@@ -287,4 +293,269 @@ test('a page opened from a file, or in a browser without WebAssembly, says why i
   const noWasm = await open(() => { delete window.WebAssembly; });
   await noWasm.goto(server.url);
   assert.equal(await message(noWasm), 'This browser cannot run WebAssembly, which vlim needs.');
+}));
+
+// The key events the game hears, as the page's document receives them:
+// "down 38", "up 32", ...; with Control, "down ctrl 67".
+function logKeys() {
+  window.keyLog = [];
+  for (const type of ['keydown', 'keyup'])
+    document.addEventListener(type, (e) => window.keyLog.push(`${type.slice(3)} ${e.ctrlKey ? 'ctrl ' : ''}${e.keyCode}`), true);
+}
+const takeKeys = (page) => page.evaluate(() => window.keyLog.splice(0));
+
+// The band's head at its column: the top of the upper half, the bottom of
+// the lower, and how many pieces; null when there is no band.
+function head(s) {
+  const runs = bandRuns(s, HEAD);
+  return runs.length ? { top: runs[0][0], bottom: runs[runs.length - 1][1], count: runs.length } : null;
+}
+
+// Fingers on the touch screen through the DevTools protocol, which keeps
+// each finger's point until all are lifted or cancelled.
+async function touchScreen(page) {
+  const cdp = await page.context().newCDPSession(page);
+  const points = new Map();
+  const send = (type) => cdp.send('Input.dispatchTouchEvent',
+    { type, touchPoints: type === 'touchEnd' || type === 'touchCancel' ? [] : [...points.values()] });
+  const centre = (box) => ({ x: box.x + box.width / 2, y: box.y + box.height / 2 });
+  return {
+    down: (id, box) => { points.set(id, { id, ...centre(box) }); return send('touchStart'); },
+    move: (id, box) => { points.set(id, { id, ...centre(box) }); return send('touchMove'); },
+    liftAll: () => { points.clear(); return send('touchEnd'); },
+    cancel: () => { points.clear(); return send('touchCancel'); },
+  };
+}
+
+const PHONE = { isMobile: true, hasTouch: true, deviceScaleFactor: 3 };
+
+// The orientations the page asks the browser to lock, in window.locks.
+function recordLocks() {
+  window.locks = [];
+  const lock = ScreenOrientation.prototype.lock;
+  ScreenOrientation.prototype.lock = function (orientation) {
+    window.locks.push(orientation);
+    return lock.call(this, orientation);
+  };
+}
+
+test('on a phone the four buttons play by touch, in both orientations, and the page stays put', () => inFreshBrowser(async (open) => {
+  const page = await open(logKeys, recordLocks);
+  await page.goto(server.url);
+  await waitForScreen(page, 'the title screen', titleShown);
+  const touch = await touchScreen(page);
+  // Full screen by touch, and the phone turned sideways where allowed.
+  await page.getByRole('button', { name: 'Full screen', exact: true }).tap();
+  await page.waitForFunction(() => document.fullscreenElement === document.documentElement);
+  assert.deepEqual(await page.evaluate(() => window.locks), ['landscape']);
+  await page.getByRole('button', { name: 'Leave full screen', exact: true }).tap();
+  await page.waitForFunction(() => !document.fullscreenElement);
+  for (const [width, height] of [[844, 390], [390, 844]]) {
+    const where = `at ${width}x${height}`;
+    await page.setViewportSize({ width, height });
+    // The four buttons by role and name, thumb-sized, on the screen:
+    // steering under the left thumb, Split and Start under the right;
+    // beside the game in landscape, under it in portrait.
+    const box = {};
+    for (const name of ['Up', 'Down', 'Split', 'Start']) {
+      box[name] = await page.getByRole('button', { name, exact: true }).boundingBox();
+      assert.ok(box[name] && box[name].width >= 48 && box[name].height >= 48, `${name} ${where}: ${JSON.stringify(box[name])}`);
+      assert.ok(box[name].x >= 0 && box[name].y >= 0 && box[name].x + box[name].width <= width &&
+                box[name].y + box[name].height <= height, `${name} ${where} is on the screen`);
+    }
+    const game = await page.locator('#screen').boundingBox();
+    assert.ok(box.Up.x + box.Up.width <= box.Split.x && box.Down.x + box.Down.width <= box.Start.x, `steering left ${where}`);
+    if (width > height) {
+      assert.ok(game.height >= height * 0.95, `the game takes the height ${where}: ${game.height}`);
+      assert.ok(box.Up.x + box.Up.width <= game.x && box.Split.x >= game.x + game.width, `the buttons beside the game ${where}`);
+    } else {
+      assert.ok(game.width >= width * 0.95 && game.y < 1, `the game on top at full width ${where}`);
+      assert.ok(Object.values(box).every((b) => b.y >= game.y + game.height), `the buttons under the game ${where}`);
+    }
+
+    // Start by touch: one band. Split held while a second finger holds Up:
+    // two bands. That finger slides off Up onto the game, and Up is let go;
+    // a cancelled touch lets go of Split.
+    await touch.down(1, box.Start);
+    await touch.liftAll();
+    await waitForScreen(page, `a run ${where}`, (s) => head(s)?.count === 1);
+    await touch.down(1, box.Split);
+    await touch.down(2, box.Up);
+    await waitForScreen(page, `two bands ${where}`, (s) => head(s)?.count === 2);
+    // The README's pictures of the phone's page (tools/screenshots).
+    if (process.env.VLIM_PHONE_PICTURES) {
+      await page.screenshot({ path: join(process.env.VLIM_PHONE_PICTURES, `phone-${width > height ? 'landscape' : 'portrait'}.png`),
+                              scale: 'css' });
+    }
+    await touch.move(2, game);
+    assert.deepEqual(await takeKeys(page), ['down 13', 'up 13', 'down 32', 'down 38', 'up 38'], `the keys ${where}`);
+    await touch.cancel();
+    await waitForScreen(page, `the halves to merge or die ${where}`, (s) => (head(s)?.count ?? 0) < 2);
+    assert.deepEqual(await takeKeys(page), ['up 32'], `the keys of a cancelled touch ${where}`);
+
+    // A thumb that swipes from Down across the page, and two that pinch
+    // the game: nothing scrolls, zooms or is selected.
+    await touch.down(3, box.Down);
+    for (let step = 1; step <= 8; step++)
+      await touch.move(3, { x: box.Down.x, y: box.Down.y - step * 40, width: 0, height: 0 });
+    await touch.liftAll();
+    await touch.down(4, { ...game, width: 0, height: 0 });
+    await touch.down(5, { x: game.x + 60, y: game.y + 60, width: 0, height: 0 });
+    await touch.move(5, { x: game.x + 200, y: game.y + 200, width: 0, height: 0 });
+    await touch.liftAll();
+    await page.waitForTimeout(300);
+    assert.deepEqual(await page.evaluate(() => [scrollX, scrollY, visualViewport.scale, getSelection().toString()]),
+      [0, 0, 1, ''], `scrolled, zoomed or selected ${where}`);
+    await takeKeys(page);
+    // Back on the title screen for the next orientation.
+    await page.keyboard.down('ArrowUp');
+    await waitForScreen(page, `the title screen ${where}`, titleShown, 10000);
+    await page.keyboard.up('ArrowUp');
+    await takeKeys(page);
+  }
+}, { ...PHONE, viewport: { width: 844, height: 390 } }));
+
+test('without touch the buttons are not shown', () => inFreshBrowser(async (open) => {
+  const page = await open();
+  await page.goto(server.url);
+  for (const name of ['Up', 'Down', 'Split', 'Start'])
+    assert.equal(await page.getByRole('button', { name, exact: true }).count(), 0, name);
+}));
+
+// A standard-mapping pad as navigator.getGamepads gives it; the test sets
+// window.pads.
+function stubGamepads() {
+  window.pads = [];
+  navigator.getGamepads = () => window.pads.map((pad) => pad && {
+    ...pad, buttons: pad.buttons.map((down) => ({ pressed: down, touched: down, value: down ? 1 : 0 })), axes: [...pad.axes],
+  });
+}
+
+// Once the page has looked at the pads since now: two animation frames.
+const lookedAt = (page) => page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
+
+test('a gamepad connected after load starts, splits, steers, lets go when disconnected, and quits', () => inFreshBrowser(async (open) => {
+  const page = await open(logKeys, stubGamepads);
+  await page.goto(server.url);
+  await waitForScreen(page, 'the title screen', titleShown);
+  const set = (index, change) => page.evaluate(([index, change]) => {
+    if (!change) {
+      window.pads[index] = null;
+      return;
+    }
+    const pad = window.pads[index] ??= { index, id: 'stub pad', connected: true, mapping: 'standard', timestamp: 0,
+                                         buttons: Array(17).fill(false), axes: [0, 0, 0, 0] };
+    if (change.axes)
+      pad.axes = change.axes;
+    for (const [number, down] of Object.entries(change.buttons ?? {}))
+      pad.buttons[number] = down;
+  }, [index, change]).then(() => lookedAt(page));
+  const button = (index, number, down) => set(index, { buttons: { [number]: down } });
+  await set(0, {});
+
+  // Every button the game does not use: nothing.
+  for (const number of [2, 3, 4, 5, 6, 7, 10, 11, 14, 15, 16])
+    await button(0, number, true);
+  for (const number of [2, 3, 4, 5, 6, 7, 10, 11, 14, 15, 16])
+    await button(0, number, false);
+  assert.deepEqual(await takeKeys(page), []);
+
+  // Start (9) starts a run; A (0) splits it and does not steer: the halves
+  // part evenly about the band. (A half pushed into a wall before that can
+  // be judged: the run is started again.)
+  let started, split;
+  for (let run = 0; run < 5 && !split; run++) {
+    await button(0, 9, true);
+    started = head(await waitForScreen(page, 'a run', (s) => head(s)?.count === 1 && head(s).top === C.BAND_FIRST_ROW[0]));
+    await button(0, 9, false);
+    await button(0, 0, true);
+    let parted = false;
+    const halves = head(await waitForScreen(page, 'the halves apart, or one gone', (s) => {
+      const h = head(s);
+      parted ||= h?.count === 2;
+      return parted && (h?.count !== 2 || h.bottom - h.top >= 24);
+    }));
+    if (halves?.count === 2)
+      split = halves;
+    else
+      await button(0, 0, false);
+  }
+  assert.ok(split && Math.abs(split.top + split.bottom - started.top - started.bottom) <= 2,
+    `A steered, or no split: ${JSON.stringify([started, split])}`);
+  // Disconnected mid-run, the pad lets go of the split.
+  await set(0, null);
+  await waitForScreen(page, 'the halves to merge or die', (s) => (head(s)?.count ?? 0) < 2);
+  const keys = await takeKeys(page);
+  assert.deepEqual(keys.slice(-4), ['down 13', 'up 13', 'down 32', 'up 32']);
+  assert.deepEqual(keys.filter((key) => !['down 13', 'up 13', 'down 32', 'up 32'].includes(key)), []);
+
+  // Another pad: the d-pad steers down, the stick past half-way up.
+  await set(1, {});
+  await button(1, 9, true);
+  await waitForScreen(page, 'a run', (s) => head(s)?.count === 1 && head(s).top === C.BAND_FIRST_ROW[0]);
+  await button(1, 9, false);
+  await button(1, 13, true);
+  await waitForScreen(page, 'the band steered down', (s) => head(s)?.top > C.BAND_FIRST_ROW[0] + 4);
+  await button(1, 13, false);
+  await set(1, { axes: [0, -0.4, 0, 0] });
+  await set(1, { axes: [0, -0.8, 0, 0] });
+  await set(1, { axes: [0, 0, 0, 0] });
+  assert.deepEqual(await takeKeys(page), ['down 13', 'up 13', 'down 40', 'up 40', 'down 38', 'up 38']);
+
+  // Back/Select (8) ends the game, as Control+C does.
+  await button(1, 8, true);
+  await page.waitForFunction(() => window.vlim.ended);
+  assert.equal(await page.evaluate(() => window.vlim.exitStatus), 0);
+}));
+
+// What a browser does when the page is hidden or shown again, as far as
+// the page can tell.
+function emulateVisibility() {
+  window.testHidden = false;
+  Object.defineProperty(Document.prototype, 'hidden', { get: () => window.testHidden });
+  Object.defineProperty(Document.prototype, 'visibilityState', { get: () => (window.testHidden ? 'hidden' : 'visible') });
+}
+const setHidden = (page, hidden) => page.evaluate((hidden) => {
+  window.testHidden = hidden;
+  document.dispatchEvent(new Event('visibilitychange'));
+}, hidden);
+
+test('a hidden page stands still, and the run goes on where it was when it is shown', () => inFreshBrowser(async (open) => {
+  const page = await open(emulateVisibility);
+  await page.goto(server.url);
+  await waitForScreen(page, 'the title screen', titleShown);
+  // A run, and the cave's speed in it.
+  await page.keyboard.press('Enter');
+  const t0 = Date.now(), c0 = cavePosition(await waitForScreen(page, 'a run', (s) => head(s)?.count === 1)).first;
+  await page.waitForTimeout(300);
+  const t1 = Date.now(), before = await readScreen(page), c1 = cavePosition(before).first;
+  const perMs = (c1 - c0) / (t1 - t0);
+  assert.ok(c0 >= 0 && perMs > 0 && head(before)?.count === 1, `the cave moves in a run: ${c0} to ${c1}`);
+
+  // Hidden: no frame, the cave where it was.
+  await setHidden(page, true);
+  const hiddenAt = await page.evaluate(() => window.vlim.frames);
+  const stopped = await readScreen(page);
+  await page.waitForTimeout(1500);
+  assert.equal(await page.evaluate(() => window.vlim.frames), hiddenAt, 'frames while hidden');
+  const still = await readScreen(page);
+  assert.equal(cavePosition(still).first, cavePosition(stopped).first, 'the cave moved while hidden');
+
+  const shownAt = Date.now();
+  await setHidden(page, false);
+  await page.waitForFunction((frames) => window.vlim.frames > frames + 10, hiddenAt);
+  const goneOn = await readScreen(page);
+  // Shown: the run goes on from there at its own pace, with no catch-up.
+  const moved = cavePosition(goneOn).first - cavePosition(stopped).first;
+  const allowed = perMs * (Date.now() - shownAt + 100);
+  console.log(`# the cave: ${(perMs * 1000).toFixed(0)} columns a second; ${moved} columns once shown, ${allowed.toFixed(1)} at most`);
+  assert.ok(moved > 0 && moved <= allowed, `the cave moved ${moved} columns after showing; ${allowed.toFixed(1)} at most`);
+  assert.equal(head(goneOn)?.count, 1, 'the run goes on');
+
+  // Quit, and hidden before the game has ended: it ends once shown.
+  await page.keyboard.press('Control+c');
+  await setHidden(page, true);
+  await page.waitForTimeout(300);
+  await setHidden(page, false);
+  await page.waitForFunction(() => window.vlim.ended);
 }));
