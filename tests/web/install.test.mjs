@@ -62,7 +62,8 @@ async function startRun(page) {
 // the paths that the page's cache holds.
 async function workerCaches(page) {
   return page.evaluate(async () => {
-    const registration = await navigator.serviceWorker.ready;
+    const registration = await Promise.race([navigator.serviceWorker.ready,
+      new Promise((resolve, reject) => setTimeout(() => reject(new Error('no service worker became active')), 10000))]);
     const names = await caches.keys();
     const held = await Promise.all(names.map(async (name) =>
       (await (await caches.open(name)).keys()).map((r) => new URL(r.url).pathname.slice(1) || 'index.html').sort()));
@@ -138,9 +139,14 @@ test('a new build served replaces the cache on the next visit', async () => {
     // The next build: one file changed, and the worker made again.
     appendFileSync(join(copy, 'page.js'), '\n// the next build\n');
     execFileSync('python3', [join(web, 'site.py'), 'worker', join(web, 'sw.js'), copy, join(copy, 'sw.js')]);
-    await page.reload();  // finds the new worker, which takes over (Chromium checks a few seconds later)
-    for (const end = Date.now() + 20000; ; await page.waitForTimeout(100)) {
-      const names = await page.evaluate(() => caches.keys());
+    // The next visit finds the new worker, which takes over. Chromium looks
+    // for it when it sees fit, seconds later: the test asks it to look now.
+    await page.reload();
+    for (const end = Date.now() + 20000; ; await page.waitForTimeout(500)) {
+      const names = await page.evaluate(async () => {
+        await (await navigator.serviceWorker.getRegistration()).update().catch(() => {});
+        return caches.keys();
+      });
       if (names.length === 1 && names[0] !== old.names[0])
         break;
       assert.ok(Date.now() < end, `timed out waiting for the new cache: ${names.join(' ')}`);

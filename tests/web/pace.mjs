@@ -1,19 +1,35 @@
-// The browser edition's pacing in headless Chromium (a benchmark, not a
-// test): frames per second over 10 s on the title screen and 10 s in runs,
+// The browser edition's loading and pacing in headless Chromium (a
+// benchmark, not a test): what a first visit fetches (the bytes the server
+// sends, gzip-compressed) and the time from navigation to the first title
+// frame, on the first visit and on a reload from the service worker; then
+// frames per second over 10 s on the title screen and 10 s in runs,
 // the milliseconds of work per frame (from the end of one wait for the next
 // slot to the start of the next wait), and the longest frame.
 //   node pace.mjs SITE_FOLDER [SECONDS]
 import { resolve } from 'node:path';
-import { launch, serve } from './browser.mjs';
+import { launch } from './browser.mjs';
+import { serveCounted } from './served.mjs';
 
 const site = resolve(process.argv[2]);
 const seconds = Number(process.argv[3] ?? 10);
-const server = await serve(site);
+const server = await serveCounted(site);
 const context = await launch();
 try {
   const page = await context.newPage();
+  // Milliseconds from navigation to the first frame that has been drawn and
+  // handed to the browser (read at the next animation frame).
+  const toFirstFrame = async () => {
+    await page.waitForFunction(() => window.vlim && window.vlim.frames > 0, null, { polling: 'raf' });
+    return page.evaluate(() => performance.now());
+  };
   await page.goto(server.url);
-  await page.waitForFunction(() => window.vlim.frames > 0);
+  const firstVisitMs = await toFirstFrame();
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.waitForTimeout(1000);  // the service worker's copies
+  console.log(`first visit: ${server.responses.length} responses, ${server.sent()} bytes sent ` +
+              `(${(server.sent() / 1024).toFixed(1)} KiB); first title frame after ${firstVisitMs.toFixed(0)} ms`);
+  await page.reload();
+  console.log(`reload, from the service worker: first title frame after ${(await toFirstFrame()).toFixed(0)} ms`);
   await page.waitForTimeout(1000);  // past the start and the first catching up
 
   const measure = async (what, during) => {
