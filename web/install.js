@@ -8,12 +8,23 @@
 (function () {
   if (location.protocol === 'file:')
     return;
-  // Linked here rather than in the page: a page opened from a file may not
-  // fetch it, and says so in the console.
-  var manifest = document.createElement('link');
-  manifest.rel = 'manifest';
-  manifest.href = 'manifest.webmanifest';
-  document.head.appendChild(manifest);
+  // Linked here, from the page's head, rather than in the page: a page
+  // opened from a file may not fetch them, and says so in the console. The
+  // game's script and WebAssembly are fetched at once, beside the font,
+  // rather than after it.
+  var link = function (rel, href, as) {
+    var element = document.createElement('link');
+    element.rel = rel;
+    element.href = href;
+    if (as)
+      element.as = as;
+    if (as === 'fetch')
+      element.crossOrigin = 'anonymous';  // as the game's own fetch asks
+    document.head.appendChild(element);
+  };
+  link('manifest', 'manifest.webmanifest');
+  link('preload', 'vlim.js', 'script');
+  link('preload', 'vlim.wasm', 'fetch');
   // Once the game runs, its files are in the browser's cache, and the
   // worker's copies of them cost no second download.
   var started = function () {
