@@ -5,7 +5,8 @@
       Writes every character the font must draw: printable ASCII, which
       covers the game's texts (letters, digits and signs put together by
       snprintf), and every other character found in FILE... (the page's
-      files, HTML character references decoded).
+      files, with HTML character references and JavaScript and CSS escapes
+      decoded: a sign missed would be drawn in another font).
   site.py worker TEMPLATE SITE OUT
       Writes the service worker: the names of the files in SITE (sw.js
       itself aside) and a cache name made from their content, then TEMPLATE.
@@ -14,7 +15,11 @@ import hashlib
 import html
 import json
 import os
+import re
 import sys
+
+# \u20ac, \u{1f600} in scripts; \20ac in style sheets.
+ESCAPE = re.compile(r'\\u\{([0-9a-fA-F]{1,6})\}|\\u([0-9a-fA-F]{4})|\\([0-9a-fA-F]{1,6})')
 
 WORKER = 'sw.js'
 
@@ -24,7 +29,9 @@ def characters(out, files):
     for name in files:
         with open(name, encoding='utf-8') as f:
             text = html.unescape(f.read())
-        wanted.update(c for c in text if ord(c) > 0x7F and c.isprintable())
+        codes = (int(''.join(m.groups(default='')), 16) for m in ESCAPE.finditer(text))
+        escaped = [chr(code) for code in codes if code <= 0x10FFFF]
+        wanted.update(c for c in [*text, *escaped] if ord(c) > 0x7F and c.isprintable())
     with open(out, 'w', encoding='utf-8') as f:
         f.write(''.join(sorted(wanted)) + '\n')
 

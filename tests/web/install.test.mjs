@@ -193,9 +193,10 @@ test('the manifest, its icons at their stated sizes', async () => {
   }
 });
 
-test("the cut-down font draws the game's texts as the whole font does", async () => {
+test("the cut-down font draws the game's texts as the whole font does, and has the page's", async () => {
   const server = await serveCounted(site);
   const drawn = [];
+  let pageText = '';
   try {
     for (const font of [null, readFileSync(wholeFont)]) {
       const context = await launch();
@@ -206,6 +207,11 @@ test("the cut-down font draws the game's texts as the whole font does", async ()
         await page.goto(server.url);
         await page.waitForFunction(() => window.vlim.frames > 10);
         drawn.push(await titleText(page));
+        // The page's own text as it comes, before its script changes it.
+        pageText ||= await page.evaluate(async () => {
+          const source = await (await fetch('index.html')).text();
+          return new DOMParser().parseFromString(source, 'text/html').body.textContent;
+        });
       } finally {
         await context.close();
       }
@@ -217,4 +223,11 @@ test("the cut-down font draws the game's texts as the whole font does", async ()
   const differ = [...cut.mask].filter((bit, i) => bit !== whole.mask[i]).length;
   console.log(`# text pixels: ${cut.count} with the cut-down font, ${whole.count} with the whole; ${differ} differ`);
   assert.equal(differ, 0);
+
+  // The font's character map, as fonttools' ttx writes it.
+  const cmap = execFileSync('ttx', ['-q', '-t', 'cmap', '-o', '-', join(site, 'font.ttf')], { encoding: 'utf8' });
+  const inFont = new Set([...cmap.matchAll(/<map code="(0x[0-9a-f]+)"/g)].map(([, code]) => String.fromCodePoint(Number(code))));
+  assert.ok(inFont.has('A'), 'ttx lists the character map');
+  const missing = [...new Set(pageText.replace(/\s/g, ''))].filter((c) => !inFont.has(c));
+  assert.deepEqual(missing, [], "the page's characters that the font lacks");
 });
