@@ -25,17 +25,11 @@
   link('manifest', 'manifest.webmanifest');
   link('preload', 'vlim.js', 'script');
   link('preload', 'vlim.wasm', 'fetch');
-  // Once the game runs, its files are in the browser's cache, and the
-  // worker's copies of them cost no second download.
-  var started = function () {
-    var game = window.vlim;
-    return !game || game.frames > 0 || game.ended;
-  };
+  // Registered once the page has loaded (the preloads above hold the load
+  // back): the files are in the browser's cache, and the worker's copies of
+  // them cost no second download. A page the worker served asks for a new
+  // build each visit: found, it is fetched now and played on the next.
   var register = function () {
-    if (!started())
-      return setTimeout(register, 250);
-    // A page the worker served asks for a new build each visit: found,
-    // it is fetched now and played on the next visit.
     navigator.serviceWorker.register('sw.js')
       .then(function (registration) {
         if (navigator.serviceWorker.controller)
