@@ -1,19 +1,62 @@
-// The browser edition's pacing in headless Chromium (a benchmark, not a
-// test): frames per second over 10 s on the title screen and 10 s in runs,
+// The browser edition's loading and pacing in headless Chromium (a
+// benchmark, not a test): what a first visit fetches (the bytes the server
+// sends, gzip-compressed) and the time from navigation to the first title
+// frame, on the first visit and on a reload from the service worker; then
+// frames per second over 10 s on the title screen and 10 s in runs,
 // the milliseconds of work per frame (from the end of one wait for the next
 // slot to the start of the next wait), and the longest frame.
 //   node pace.mjs SITE_FOLDER [SECONDS]
 import { resolve } from 'node:path';
-import { launch, serve } from './browser.mjs';
+import { launch } from './browser.mjs';
+import { serveCounted } from './served.mjs';
 
 const site = resolve(process.argv[2]);
 const seconds = Number(process.argv[3] ?? 10);
-const server = await serve(site);
+const VISITS = 5;
+const server = await serveCounted(site);
 const context = await launch();
 try {
+  // Milliseconds from navigation to the first frame that has been drawn and
+  // handed to the browser (read at the next animation frame).
+  const toFirstFrame = async (page) => {
+    await page.waitForFunction(() => window.vlim && window.vlim.frames > 0, null, { polling: 'raf' });
+    return page.evaluate(() => performance.now());
+  };
+  const spread = (ms) => {
+    const sorted = [...ms].sort((a, b) => a - b);
+    return `median ${sorted[sorted.length >> 1].toFixed(0)} ms (${sorted[0].toFixed(0)} to ${sorted[sorted.length - 1].toFixed(0)})`;
+  };
+  // First visits, each in a fresh profile of its own.
+  const firstVisits = [];
+  for (let i = 0; i < VISITS; i++) {
+    const fresh = await launch();
+    try {
+      const page = await fresh.newPage();
+      const before = server.sent();
+      await page.goto(server.url);
+      firstVisits.push(await toFirstFrame(page));
+      await page.evaluate(() => navigator.serviceWorker.ready);
+      await page.waitForTimeout(1000);  // the service worker's copies
+      if (i === 0)
+        console.log(`first visit: ${server.responses.length} responses, ${server.sent() - before} bytes sent ` +
+                    `(${((server.sent() - before) / 1024).toFixed(1)} KiB)`);
+    } finally {
+      await fresh.close();
+    }
+  }
+  console.log(`first visit: first title frame after ${spread(firstVisits)} over ${VISITS} visits`);
+
   const page = await context.newPage();
   await page.goto(server.url);
-  await page.waitForFunction(() => window.vlim.frames > 0);
+  await toFirstFrame(page);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.waitForTimeout(1000);
+  const reloads = [];
+  for (let i = 0; i < VISITS; i++) {
+    await page.reload();
+    reloads.push(await toFirstFrame(page));
+  }
+  console.log(`reload, from the service worker: first title frame after ${spread(reloads)} over ${VISITS} reloads`);
   await page.waitForTimeout(1000);  // past the start and the first catching up
 
   const measure = async (what, during) => {
