@@ -26,9 +26,9 @@ cd "$GAMEDIR"
 
 export LD_LIBRARY_PATH="$GAMEDIR/libs.${DEVICE_ARCH}:$LD_LIBRARY_PATH"
 export SDL_GAMECONTROLLERCONFIG="$sdl_controllerconfig"
-# The device's pad in SDL 2's controller order, its events passed on.
+# The device's pad in SDL 2's controller order; vlim-pads.so, for the game
+# alone, has its events passed on.
 export SDL12COMPAT_USE_GAME_CONTROLLERS=1
-export LD_PRELOAD="$GAMEDIR/libs.${DEVICE_ARCH}/vlim-pads.so${LD_PRELOAD:+ $LD_PRELOAD}"
 # The 320x240 playfield scaled to the screen with square pixels.
 export SDL12COMPAT_SCALE_METHOD=nearest
 # Unzipping may drop the executable bit.
@@ -36,6 +36,6 @@ chmod +x "$GAMEDIR/vlim.${DEVICE_ARCH}"
 
 $GPTOKEYB "vlim.${DEVICE_ARCH}" -c "$GAMEDIR/vlim.gptk" &
 pm_platform_helper "$GAMEDIR/vlim.${DEVICE_ARCH}"
-./vlim.${DEVICE_ARCH}
+LD_PRELOAD="$GAMEDIR/libs.${DEVICE_ARCH}/vlim-pads.so${LD_PRELOAD:+ $LD_PRELOAD}" ./vlim.${DEVICE_ARCH}
 
 pm_finish
