@@ -4,31 +4,13 @@
 #include "bands/BandGroup.h"
 #include "world/GameWorld.h"
 
-// -1 for the up buttons, +1 for the down ones, 0 for the rest.
-static int buttonDirection(Uint8 button)
-{
-    switch (button) {
-    case GP2X_UP: case GP2X_UP_LEFT: case GP2X_UP_RIGHT:
-        return -1;
-    case GP2X_DOWN_LEFT: case GP2X_DOWN: case GP2X_DOWN_RIGHT:
-        return 1;
-    default:
-        return 0;
-    }
-}
-
 static int keyDirection(SDLKey key)
 {
     return key == SDLK_UP ? -1 : key == SDLK_DOWN ? 1 : 0;
 }
 
-// The bit of a steering input in GameWorld::steeringHeld: buttons 0 to 7 by
-// their number, the two arrow keys above them.
-static uint16_t buttonBit(Uint8 button)
-{
-    return buttonDirection(button) != 0 ? static_cast<uint16_t>(1u << button) : 0;
-}
-
+// The bit of a steering input in GameWorld::steeringHeld: the table's
+// buttons and stick below 1 << 8, the two arrow keys above them.
 static uint16_t keyBit(SDLKey key)
 {
     return key == SDLK_UP ? 1u << 8 : key == SDLK_DOWN ? 1u << 9 : 0;
@@ -50,10 +32,36 @@ static void release(GameWorld& world, uint16_t bit, int direction)
     world.bands->steer -= direction;
 }
 
+// Past half-way up holds the stick's up bit, past half-way down its down
+// bit, anything nearer the middle neither.
+static void moveStick(GameWorld& world, Uint8 axis, Sint16 value)
+{
+    const StickSteering stick = stickSteering();
+    if (stick.axis < 0 || axis != stick.axis)
+        return;
+    const int half = 16384;
+    if (value < -half) {
+        release(world, stick.downBit, 1);
+        press(world, stick.upBit, -1);
+    } else if (value > half) {
+        release(world, stick.upBit, -1);
+        press(world, stick.downBit, 1);
+    } else {
+        release(world, stick.upBit, -1);
+        release(world, stick.downBit, 1);
+    }
+}
+
 static void releaseEverything(GameWorld& world)
 {
-    for (Uint8 button = 0; button < 8; ++button)
-        release(world, buttonBit(button), buttonDirection(button));
+    for (int button = 0; button <= 255; ++button) {
+        const ButtonRole role = buttonRole(static_cast<Uint8>(button));
+        if (role.kind == ButtonRole::Steer)
+            release(world, role.bit, role.direction);
+    }
+    const StickSteering stick = stickSteering();
+    release(world, stick.upBit, -1);
+    release(world, stick.downBit, 1);
     release(world, keyBit(SDLK_UP), keyDirection(SDLK_UP));
     release(world, keyBit(SDLK_DOWN), keyDirection(SDLK_DOWN));
     world.bands->splitHeld = 0;
@@ -84,25 +92,27 @@ void applyInputEvent(GameWorld& world, const SDL_Event& event)
         break;
     }
     case SDL_JOYBUTTONDOWN: {
-        const Uint8 button = event.jbutton.button;
-        if (button == GP2X_START)
-            group.reset();
-        else if (button == GP2X_SELECT)
-            world.quitRequested = 1;
-        else if (button == GP2X_B)
-            group.splitHeld = 1;
-        else
-            press(world, buttonBit(button), buttonDirection(button));
+        const ButtonRole role = buttonRole(event.jbutton.button);
+        switch (role.kind) {
+        case ButtonRole::Start: group.reset(); break;
+        case ButtonRole::Quit: world.quitRequested = 1; break;
+        case ButtonRole::Split: group.splitHeld = 1; break;
+        case ButtonRole::Steer: press(world, role.bit, role.direction); break;
+        case ButtonRole::None: break;
+        }
         break;
     }
     case SDL_JOYBUTTONUP: {
-        const Uint8 button = event.jbutton.button;
-        if (button == GP2X_B)
+        const ButtonRole role = buttonRole(event.jbutton.button);
+        if (role.kind == ButtonRole::Split)
             group.splitHeld = 0;
-        else
-            release(world, buttonBit(button), buttonDirection(button));
+        else if (role.kind == ButtonRole::Steer)
+            release(world, role.bit, role.direction);
         break;
     }
+    case SDL_JOYAXISMOTION:
+        moveStick(world, event.jaxis.axis, event.jaxis.value);
+        break;
     case SDL_ACTIVEEVENT:
         if (!event.active.gain && (event.active.state & SDL_APPINPUTFOCUS))
             releaseEverything(world);
@@ -118,6 +128,11 @@ void applyInputEvent(GameWorld& world, const SDL_Event& event)
 void ignoreUnreadEvents()
 {
     for (Uint8 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_JOYAXISMOTION,
-                       SDL_JOYBALLMOTION, SDL_JOYHATMOTION})
+                       SDL_JOYBALLMOTION, SDL_JOYHATMOTION}) {
+        // The stick a table steers with is read; with none, its motion is
+        // as unread as the rest.
+        if (type == SDL_JOYAXISMOTION && stickSteering().axis >= 0)
+            continue;
         SDL_EventState(type, SDL_IGNORE);
+    }
 }

@@ -21,7 +21,7 @@ make_work soak
 
 game=$(make_game_dir "$WORK/game")
 status=0
-run_game "$game" "" env VLIM_RANDOM_SEED="$SEED" VLIM_RANDOM_FRAMES="$FRAMES" || status=$?
+run_game "$game" "" env VLIM_RANDOM_SEED="$SEED" VLIM_RANDOM_FRAMES="$FRAMES" VLIM_BUTTONS="$BUTTONS" || status=$?
 
 summary=$(grep '^soak: ' "$game.err" || true)
 [ -n "$summary" ] && echo "seed $SEED: $summary"

@@ -68,19 +68,43 @@ typedef struct {
     int held;
 } Control;
 
-/* Steering first, then the split. Buttons: GP2X Up, Up-Left, Up-Right,
- * Down-Left, Down, Down-Right; B splits. */
-static Control controls[] = {
-    {1, SDLK_UP, 0}, {1, SDLK_DOWN, 0},
-    {0, 0, 0}, {0, 1, 0}, {0, 7, 0}, {0, 3, 0}, {0, 4, 0}, {0, 5, 0},
-    {1, SDLK_SPACE, 0}, {0, 13, 0},
+/* The joystick numbers of the build's button table, which VLIM_BUTTONS
+ * names (the harness passes it on): "gp2x" or "pad". Controls: steering
+ * first, then the two splits. */
+typedef struct {
+    Control controls[10];
+    int steeringControls;
+    int start, select;
+    Uint8 ignored[13];
+    Uint8 unreadAxes[2];  /* axes that steer nothing */
+} ButtonTable;
+
+/* GP2X Up, Up-Left, Up-Right, Down-Left, Down, Down-Right; B splits. */
+static const ButtonTable GP2X_TABLE = {
+    {{1, SDLK_UP, 0}, {1, SDLK_DOWN, 0},
+     {0, 0, 0}, {0, 1, 0}, {0, 7, 0}, {0, 3, 0}, {0, 4, 0}, {0, 5, 0},
+     {1, SDLK_SPACE, 0}, {0, 13, 0}},
+    8, 8, 9,
+    {2, 6, 10, 11, 12, 14, 15, 16, 17, 18, 19, 31, 255},
+    {0, 1},
 };
-enum { STEERING_CONTROLS = 8, CONTROL_COUNT = sizeof controls / sizeof controls[0] };
+/* A standard pad in SDL 2's controller order: the d-pad's Up and Down;
+ * South splits (East too); Start, Back. Its left stick's up-down axis (1)
+ * steers, so only the others are unread. */
+static const ButtonTable PAD_TABLE = {
+    {{1, SDLK_UP, 0}, {1, SDLK_DOWN, 0}, {0, 11, 0}, {0, 12, 0},
+     {1, SDLK_SPACE, 0}, {0, 0, 0}},
+    4, 6, 4,
+    {2, 3, 5, 7, 8, 9, 10, 13, 14, 15, 19, 31, 255},
+    {0, 2},
+};
+static ButtonTable table;
+#define controls table.controls
+#define STEERING_CONTROLS table.steeringControls
+#define BUTTON_START table.start
+#define BUTTON_SELECT table.select
+#define IGNORED_BUTTONS table.ignored
 
-enum { BUTTON_START = 8, BUTTON_SELECT = 9 };
-
-/* Buttons the game does not map. */
-static const Uint8 IGNORED_BUTTONS[] = {2, 6, 10, 11, 12, 14, 15, 16, 17, 18, 19, 31, 255};
 /* Keys the game does not map, 'c' among them (it quits only with Control). */
 static const SDLKey IGNORED_KEYS[] = {
     SDLK_a, SDLK_c, SDLK_q, SDLK_x, SDLK_z, SDLK_0, SDLK_9, SDLK_ESCAPE, SDLK_TAB, SDLK_LEFT,
@@ -131,7 +155,7 @@ static SDL_Event ignoredEvent(void)
         return e;
     case 7:
         e.type = SDL_JOYAXISMOTION;
-        e.jaxis.axis = (Uint8)randomBelow(2);
+        e.jaxis.axis = table.unreadAxes[randomBelow(2)];
         e.jaxis.value = (Sint16)(randomBelow(65536) - 32768);
         return e;
     default:
@@ -271,6 +295,8 @@ static void printSummary(unsigned long textsRendered)
 
 void soakStart(unsigned long long seed, unsigned long frames)
 {
+    const char* buttons = getenv("VLIM_BUTTONS");
+    table = buttons && !strcmp(buttons, "pad") ? PAD_TABLE : GP2X_TABLE;
     rngState = seed;
     lastFrame = frames;
 }

@@ -71,12 +71,18 @@ printf '%s' "-1 1000 0.1" >"$game/highscore.dat"
 play_game 0 "$game" "$WORK/run.script"
 expect_file "$game/highscore.dat" "-1 1000 $expected_time"
 
-# The same run on the handheld's buttons: Start (8), B (13) to split, Down
-# (4) and Up (0) together, and Select (9) to quit.
+# The same run on the joystick's buttons, by the build's table: on the
+# handheld's, Start (8), B (13) to split, Down (4) and Up (0) together, and
+# Select (9) to quit; on a standard pad's, Start (6), South (0), the d-pad's
+# Down (12) and Up (11), and Back (4).
+case $BUTTONS in
+    gp2x) start=8 split=13 down=4 up=0 quit=9 ;;
+    *) start=6 split=0 down=12 up=11 quit=4 ;;
+esac
 game=$(make_game_dir "$WORK/buttons")
-sed -e 's/keydown return/joydown 8/' -e 's/keydown space/joydown 13/' -e 's/keyup space/joyup 13/' \
-    -e 's/keydown down/joydown 4/' -e 's/keydown up/joydown 0/' -e 's/keyup up/joyup 0/' \
-    -e 's/keydown c ctrl/joydown 9/' "$WORK/run.script" >"$WORK/buttons.script"
+sed -e "s/keydown return/joydown $start/" -e "s/keydown space/joydown $split/" -e "s/keyup space/joyup $split/" \
+    -e "s/keydown down/joydown $down/" -e "s/keydown up/joydown $up/" -e "s/keyup up/joyup $up/" \
+    -e "s/keydown c ctrl/joydown $quit/" "$WORK/run.script" >"$WORK/buttons.script"
 ! grep -q key "$WORK/buttons.script" || fail "buttons.script still has keys"
 play_game 0 "$game" "$WORK/buttons.script"
 expect_file "$game/highscore.dat" "$STANDARD_RECORD"

@@ -1,0 +1,41 @@
+#!/bin/bash
+# vlim for PortMaster: the game reads the pad itself (SDL 2's controller
+# order, through sdl12-compat); gptokeyb is there for the exit hotkey only.
+
+XDG_DATA_HOME=${XDG_DATA_HOME:-$HOME/.local/share}
+
+if [ -d "/opt/system/Tools/PortMaster/" ]; then
+  controlfolder="/opt/system/Tools/PortMaster"
+elif [ -d "/opt/tools/PortMaster/" ]; then
+  controlfolder="/opt/tools/PortMaster"
+elif [ -d "$XDG_DATA_HOME/PortMaster/" ]; then
+  controlfolder="$XDG_DATA_HOME/PortMaster"
+else
+  controlfolder="/roms/ports/PortMaster"
+fi
+
+source $controlfolder/control.txt
+[ -f "${controlfolder}/mod_${CFW_NAME}.txt" ] && source "${controlfolder}/mod_${CFW_NAME}.txt"
+get_controls
+
+# The game reads font.ttf from, and keeps its record (highscore.dat) in, its
+# own folder.
+GAMEDIR="/$directory/ports/vlim"
+cd "$GAMEDIR"
+> "$GAMEDIR/log.txt" && exec > >(tee "$GAMEDIR/log.txt") 2>&1
+
+export LD_LIBRARY_PATH="$GAMEDIR/libs.${DEVICE_ARCH}:$LD_LIBRARY_PATH"
+export SDL_GAMECONTROLLERCONFIG="$sdl_controllerconfig"
+# The device's pad in SDL 2's controller order; vlim-pads.so, for the game
+# alone, has its events passed on.
+export SDL12COMPAT_USE_GAME_CONTROLLERS=1
+# The 320x240 playfield scaled to the screen with square pixels.
+export SDL12COMPAT_SCALE_METHOD=nearest
+# Unzipping may drop the executable bit.
+chmod +x "$GAMEDIR/vlim.${DEVICE_ARCH}"
+
+$GPTOKEYB "vlim.${DEVICE_ARCH}" -c "$GAMEDIR/vlim.gptk" &
+pm_platform_helper "$GAMEDIR/vlim.${DEVICE_ARCH}"
+LD_PRELOAD="$GAMEDIR/libs.${DEVICE_ARCH}/vlim-pads.so${LD_PRELOAD:+ $LD_PRELOAD}" ./vlim.${DEVICE_ARCH}
+
+pm_finish
