@@ -50,8 +50,10 @@ EM_ASYNC_JS(void, waitUntilShown, (), {
     await new Promise(function(resolve) { clock.whenShown.push(resolve); });
 });
 
-static double sleptMs = 0.0;      // in SDL_Delay since the page started, shown
-static double delayEndMs = -1.0;  // when the last SDL_Delay returned; -1 before the first
+namespace {
+double sleptMs = 0.0;      // in SDL_Delay since the page started, shown
+double delayEndMs = -1.0;  // when the last SDL_Delay returned; -1 before the first
+}  // namespace
 
 // Tells the page how long the frame before this wait worked (the loop's one
 // SDL_Delay a frame) and how long it then slept; the page keeps the counts
