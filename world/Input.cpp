@@ -4,19 +4,21 @@
 #include "bands/BandGroup.h"
 #include "world/GameWorld.h"
 
-static int keyDirection(SDLKey key)
+namespace {
+
+int keyDirection(SDLKey key)
 {
     return key == SDLK_UP ? -1 : key == SDLK_DOWN ? 1 : 0;
 }
 
 // The bit of a steering input in GameWorld::steeringHeld: the table's
 // buttons and stick below 1 << 8, the two arrow keys above them.
-static uint16_t keyBit(SDLKey key)
+uint16_t keyBit(SDLKey key)
 {
     return key == SDLK_UP ? 1u << 8 : key == SDLK_DOWN ? 1u << 9 : 0;
 }
 
-static void press(GameWorld& world, uint16_t bit, int direction)
+void press(GameWorld& world, uint16_t bit, int direction)
 {
     if (bit == 0 || (world.steeringHeld & bit))
         return;
@@ -24,7 +26,7 @@ static void press(GameWorld& world, uint16_t bit, int direction)
     world.bands->steer += direction;
 }
 
-static void release(GameWorld& world, uint16_t bit, int direction)
+void release(GameWorld& world, uint16_t bit, int direction)
 {
     if (bit == 0 || !(world.steeringHeld & bit))
         return;
@@ -34,7 +36,7 @@ static void release(GameWorld& world, uint16_t bit, int direction)
 
 // Past half-way up holds the stick's up bit, past half-way down its down
 // bit, anything nearer the middle neither.
-static void moveStick(GameWorld& world, Uint8 axis, Sint16 value)
+void moveStick(GameWorld& world, Uint8 axis, Sint16 value)
 {
     const StickSteering stick = stickSteering();
     if (stick.axis < 0 || axis != stick.axis)
@@ -52,7 +54,7 @@ static void moveStick(GameWorld& world, Uint8 axis, Sint16 value)
     }
 }
 
-static void releaseEverything(GameWorld& world)
+void releaseEverything(GameWorld& world)
 {
     for (int button = 0; button <= 255; ++button) {
         const ButtonRole role = buttonRole(static_cast<Uint8>(button));
@@ -66,6 +68,8 @@ static void releaseEverything(GameWorld& world)
     release(world, keyBit(SDLK_DOWN), keyDirection(SDLK_DOWN));
     world.bands->splitHeld = 0;
 }
+
+}  // namespace
 
 void applyInputEvent(GameWorld& world, const SDL_Event& event)
 {
