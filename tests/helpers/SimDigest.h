@@ -1,7 +1,7 @@
 // The whole simulation state as 64-bit digests, and a seeded run of the
 // simulation under random play that reports them. The game's arithmetic is
 // exact to the bit, so the same seed must give the same digests on every
-// build of it: x86-64 and 32-bit ARM alike.
+// build of it: x86-64, ARM and WebAssembly alike.
 #pragma once
 
 #include <cstdint>

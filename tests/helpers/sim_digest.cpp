@@ -1,7 +1,6 @@
-// sim_digest: the simulation under seeded random play, its whole state
-// digested after every 1000 frames. Builds of the game for different machines
-// must print the same lines; tools/portability compares an x86-64 run with a
-// 32-bit ARM run.
+// sim_digest: the simulation under seeded random play, its figures and its
+// whole state digested after every 1000 frames. Every build of the game, on
+// every machine, must print exactly sim_digest.expected beside it.
 //
 // Usage: sim_digest [--seed N] [--frames N] [--every N]
 #include <cinttypes>
