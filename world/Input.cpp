@@ -131,12 +131,12 @@ void applyInputEvent(GameWorld& world, const SDL_Event& event)
 
 void ignoreUnreadEvents()
 {
-    for (Uint8 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_JOYAXISMOTION,
-                       SDL_JOYBALLMOTION, SDL_JOYHATMOTION}) {
+    for (auto type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_JOYAXISMOTION,
+                      SDL_JOYBALLMOTION, SDL_JOYHATMOTION}) {
         // The stick a table steers with is read; with none, its motion is
         // as unread as the rest.
         if (type == SDL_JOYAXISMOTION && stickSteering().axis >= 0)
             continue;
-        SDL_EventState(type, SDL_IGNORE);
+        SDL_EventState(static_cast<Uint8>(type), SDL_IGNORE);
     }
 }
