@@ -25,7 +25,7 @@ SDL_Surface* screenSurface = nullptr;  // 320x240, 16 bits per pixel
 SDL_Joystick* joystick0 = nullptr;     // held open so its buttons arrive as events
 uint32_t nextFrameTicks = 0;           // when the next frame is due: += FRAME_PERIOD_MS a frame,
                                        // set from the clock only when it jumped
-uint32_t lastScheduleTicks = 0;  // the schedule's last reading; 0: none yet
+uint32_t lastScheduleTicks = 0;        // the schedule's last reading; 0: none yet
 
 const char* const MENU_DIRECTORY = "/usr/gp2x";
 const char* const MENU_PROGRAM = "/usr/gp2x/gp2xmenu";
