@@ -210,6 +210,13 @@ as_player()
 
 # ---- Windows ----
 
+# Skips the caller (status 77) unless the SDL 1.2 compatibility layer's
+# runtime (libsdl1.2-compat) is installed.
+need_compat_layer()
+{
+    ls /usr/lib/*/sdl12-compat/libSDL-1.2.so.* >/dev/null 2>&1 || { echo "SKIP: libsdl1.2-compat is not installed"; exit 77; }
+}
+
 # Starts Xvfb with a screen of $1 (WIDTHxHEIGHTxDEPTH) on a display it picks
 # itself, waits until it accepts clients and exports DISPLAY; its pid goes in
 # the variable named $2, if given. Skips the caller (status 77) without Xvfb.

@@ -7,10 +7,7 @@
 set -eu
 . "$(dirname "$0")/harness.sh"
 use_build "$1"
-ls /usr/lib/*/sdl12-compat/libSDL-1.2.so.* >/dev/null 2>&1 || {
-    echo "SKIP: libsdl1.2-compat is not installed"
-    exit 77
-}
+need_compat_layer
 make_work scaled
 start_xvfb 1920x1080x24
 
