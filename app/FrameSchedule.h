@@ -1,5 +1,5 @@
-// The arithmetic of the fixed 15 ms frame schedule, kept free of SDL so it can
-// be tested with chosen tick values (milliseconds on the SDL_GetTicks scale).
+// The arithmetic of the fixed 15 ms frame schedule, in pure functions so
+// that it can be tested with chosen tick values (milliseconds, readTicks).
 #pragma once
 
 #include <cstdint>

@@ -18,6 +18,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/Platform.h"
+
 const char* const HIGH_SCORE_FILE = "highscore.dat";
 
 namespace {
@@ -270,8 +272,9 @@ bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path)
         close(folder);  // releases the lock
     if (!saved)
         return false;
-    // Commits the rename itself, not only the file's bytes.
-    sync();
+    // Commits the rename itself, not only the file's bytes, as the platform
+    // does it.
+    commitRecordFolder();
     return true;
 }
 

@@ -51,9 +51,10 @@ RecordFile readHighScoreFile(int32_t& bestScore, double& bestTime, const char* p
 // every game saving there, it re-reads the record and writes the better of
 // each figure, so that two games in one folder keep the best of both: a
 // temporary file of its own in that folder, fsynced, renamed over the file,
-// then sync(). A file that is there but cannot be read is left alone. True
-// when the record on disk is now at least the given one; on false the old
-// file is untouched and no temporary file is left behind. Reports nothing.
+// then committed by the platform (commitRecordFolder). A file that is
+// there but cannot be read is left alone. True when the record on disk is
+// now at least the given one; on false the old file is untouched and no
+// temporary file is left behind. Reports nothing.
 bool writeHighScoreFile(int32_t bestScore, double bestTime, const char* path = HIGH_SCORE_FILE);
 
 // Compares a run's figures (score, longest split in seconds) with the record.

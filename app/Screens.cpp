@@ -8,46 +8,30 @@
 
 namespace {
 
-SDL_Surface* renderText(TTF_Font* font, const char* text)
-{
-    return font ? TTF_RenderText_Blended(font, text, TEXT_COLOUR) : nullptr;
-}
-
-void blitAt(SDL_Surface* screen, SDL_Surface* text, int x, int y)
-{
-    SDL_Rect where;
-    where.x = static_cast<Sint16>(x);
-    where.y = static_cast<Sint16>(y);
-    where.w = 0;
-    where.h = 0;
-    SDL_BlitSurface(text, nullptr, screen, &where);
-}
-
-// Blits the cached text, re-rendering it first when it is missing or stale.
-void drawCached(SDL_Surface* screen, TTF_Font* font, SDL_Surface*& cached, bool stale,
-                const char* text, int x, int y)
+// Draws the cached text, re-rendering it first when it is missing or stale.
+void drawCached(Screen* screen, Font* font, TextImage*& cached, bool stale, const char* text, int x, int y)
 {
     if (stale || !cached) {
         if (cached)
-            SDL_FreeSurface(cached);
-        cached = renderText(font, text);
+            freeTextImage(cached);
+        cached = renderText(font, text, TEXT_COLOUR);
     }
     if (cached)
-        blitAt(screen, cached, x, y);
+        drawTextImage(screen, cached, x, y);
 }
 
 }  // namespace
 
-void drawTextLine(SDL_Surface* screen, TTF_Font* font, const char* text, int x, int y)
+void drawTextLine(Screen* screen, Font* font, const char* text, int x, int y)
 {
-    SDL_Surface* rendered = renderText(font, text);
+    TextImage* rendered = renderText(font, text, TEXT_COLOUR);
     if (!rendered)
         return;
-    blitAt(screen, rendered, x, y);
-    SDL_FreeSurface(rendered);
+    drawTextImage(screen, rendered, x, y);
+    freeTextImage(rendered);
 }
 
-void drawHud(DisplayState& d, SDL_Surface* screen)
+void drawHud(DisplayState& d, Screen* screen)
 {
     const int32_t score = gameWorld.score();
     const bool scoreStale = score != d.shownScore || !d.scoreText;
@@ -67,17 +51,17 @@ void drawHud(DisplayState& d, SDL_Surface* screen)
     drawCached(screen, d.smallFont, d.timeText, timeStale, d.textBuffer, 10, 210);
 }
 
-void drawTitleScreen(DisplayState& d, SDL_Surface* screen)
+void drawTitleScreen(DisplayState& d, Screen* screen)
 {
     updateRecord(gameWorld.score(), gameWorld.longestSplitSeconds(), d.bestScore, d.bestTime);
 
     snprintf(d.textBuffer, sizeof d.textBuffer, "top:  %d", d.bestScore);
     if (d.scoreText) {
-        SDL_FreeSurface(d.scoreText);
+        freeTextImage(d.scoreText);
         d.scoreText = nullptr;
     }
 
-    // Nothing here is cached: every line is rendered, blitted and freed.
+    // Nothing here is cached: every line is rendered, drawn and freed.
     drawTextLine(screen, d.titleFont, "vlim", 30, 0);
     drawTextLine(screen, d.smallFont, d.textBuffer, 80, 90);
     snprintf(d.textBuffer, sizeof d.textBuffer, "      %0.2fs", d.bestTime);

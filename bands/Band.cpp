@@ -4,7 +4,7 @@
 #include "bands/BandGroup.h"
 #include "bands/Truncate.h"
 #include "cave/Cave.h"
-#include "world/FillRect.h"
+#include "platform/Platform.h"
 #include "world/GameWorld.h"
 
 void Band::init()
@@ -85,7 +85,7 @@ bool hitsWall(const GameWorld& world, const Band& band, int column)
     return b <= band.bottomEdgeAt(-1);
 }
 
-void Band::draw(SDL_Surface* surface) const
+void Band::draw(Screen* screen) const
 {
     // Position x is the slot after position x - 1: stepped, not reduced
     // modulo 100 for each sample.
@@ -97,6 +97,6 @@ void Band::draw(SDL_Surface* surface) const
         // rows 110..128.
         const int y = truncToInt(topEdge[s]);
         const int h = truncToInt(bottomEdge[s] - topEdge[s]);
-        fillRectRgb(surface, x, y, 1, h, BAND_COLOUR);
+        fillRectRgb(screen, x, y, 1, h, BAND_COLOUR);
     }
 }

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-struct SDL_Surface;
+struct Screen;
 struct BandGroup;
 struct GameWorld;
 
@@ -46,7 +46,7 @@ struct Band {
     void step(float dt, BandGroup& group);
 
     // Paints every non-empty sample of the trail, whatever the state.
-    void draw(SDL_Surface* surface) const;
+    void draw(Screen* screen) const;
 
     int slotAt(int k) const;
 };

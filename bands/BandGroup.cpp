@@ -54,10 +54,10 @@ void BandGroup::abandonSplit()
     runClock->endSplit(false);
 }
 
-void BandGroup::draw(SDL_Surface* surface) const
+void BandGroup::draw(Screen* screen) const
 {
     for (const Band* band : bands)
-        band->draw(surface);
+        band->draw(screen);
 }
 
 namespace {

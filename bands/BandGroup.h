@@ -9,7 +9,7 @@
 #include "bands/Band.h"
 #include "bands/RunClock.h"
 
-struct SDL_Surface;
+struct Screen;
 
 // Pixels per second squared on each half of a split: apart while the split
 // input is held, together once it is released.
@@ -34,7 +34,7 @@ struct BandGroup {
     // dt in seconds; call once per frame right after Cave::advance. Splits,
     // merges or pushes, steps every band, removes finished ones, scores.
     void update(float dt);
-    void draw(SDL_Surface* surface) const;
+    void draw(Screen* screen) const;
 
     int aliveCount() const;
     int steerSign() const;

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "bands/Truncate.h"
+#include "platform/Platform.h"
 
 void RunClock::reset()
 {

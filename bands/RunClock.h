@@ -6,10 +6,6 @@
 #include <cstdint>
 #include <ctime>
 
-// Processor time used by the process, in clock() ticks. The game links the
-// real clock (ProcessorClock.cpp); tests link a stand-in they can set.
-clock_t readProcessorClock();
-
 const double PROCESSOR_TICKS_PER_SECOND = 1000000.0;
 const double SPLIT_SCORE_DIVISOR = 500.0;  // a banked split gains points * seconds / 500
 

@@ -128,7 +128,7 @@ void replay(const std::vector<SdlCall>& calls)
             break;
         }
         case SdlCall::Render:
-            rendered = TTF_RenderText_Blended(call.font, call.text.c_str(), TEXT_COLOUR);
+            rendered = TTF_RenderText_Blended(call.font, call.text.c_str(), {TEXT_COLOUR[0], TEXT_COLOUR[1], TEXT_COLOUR[2], 0});
             break;
         case SdlCall::Blit: {
             SDL_Rect where = call.rect;

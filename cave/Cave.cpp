@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "world/FillRect.h"
+#include "platform/Platform.h"
 
 int columnsThisFrame = 0;
 
@@ -66,14 +66,14 @@ int Cave::bottomAt(int x) const
     return bottom[slotAt(x)];
 }
 
-void Cave::draw(SDL_Surface* surface) const
+void Cave::draw(Screen* screen) const
 {
     // The slot steps along with the screen column instead of being reduced
     // modulo 320 for each of them.
     int s = slotAt(0);
     for (int x = 0; x < COLUMNS; ++x) {
-        fillRectRgb(surface, x, 0, 1, top[s], WALL_COLOUR);
-        fillRectRgb(surface, x, bottom[s], 1, SCREEN_HEIGHT - bottom[s], WALL_COLOUR);
+        fillRectRgb(screen, x, 0, 1, top[s], WALL_COLOUR);
+        fillRectRgb(screen, x, bottom[s], 1, SCREEN_HEIGHT - bottom[s], WALL_COLOUR);
         s = s + 1 == COLUMNS ? 0 : s + 1;
     }
 }

@@ -6,7 +6,7 @@
 
 #include "world/Screen.h"
 
-struct SDL_Surface;
+struct Screen;
 
 // Column number n, as a float f, has its ceiling at
 //   trunc(cos(f / CEILING_COLUMNS_PER_RADIAN) * WALL_AMPLITUDE) + CEILING_MIDLINE
@@ -45,7 +45,7 @@ struct Cave {
     // no longer changes by a period) ends the loop and is dropped.
     void advance(float dt);
     // Paints the ceiling and floor of all 320 screen columns.
-    void draw(SDL_Surface* surface) const;
+    void draw(Screen* screen) const;
     // Wall heights of the column shown at screen column x (0 = left edge).
     // Any x is taken modulo 320, so -1 is the newest column, like 319.
     int topAt(int x) const;

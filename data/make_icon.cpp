@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/Icon.h"
+#include "platform/sdl/Icon.h"
 
 int main(int argc, char** argv)
 {

@@ -1,8 +1,6 @@
 // The game world: ownership and the order of a frame.
 #include "world/GameWorld.h"
 
-#include <SDL.h>
-
 #include <memory>
 
 #include "bands/BandGroup.h"
@@ -11,7 +9,7 @@
 
 GameWorld gameWorld;
 
-GameWorld::GameWorld() : cave(nullptr), bands(nullptr), quitRequested(0), steeringHeld(0)
+GameWorld::GameWorld() : cave(nullptr), bands(nullptr), quitRequested(0), steeringHeld{0, 0}
 {
     std::unique_ptr<Cave> newCave(new Cave());
     newCave->init();
@@ -27,8 +25,8 @@ GameWorld::~GameWorld()
 
 void GameWorld::handleInputAndUpdate(float dt)
 {
-    SDL_Event event;
-    while (SDL_PollEvent(&event))
+    InputEvent event;
+    while (pollInputEvent(event))
         applyInputEvent(*this, event);
     update(dt);
 }
@@ -39,10 +37,10 @@ void GameWorld::update(float dt)
     bands->update(dt);
 }
 
-void GameWorld::draw(SDL_Surface* surface) const
+void GameWorld::draw(Screen* screen) const
 {
-    cave->draw(surface);
-    bands->draw(surface);
+    cave->draw(screen);
+    bands->draw(screen);
 }
 
 bool GameWorld::anyBandAlive() const

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-struct SDL_Surface;
+struct Screen;
 struct Cave;
 struct BandGroup;
 
@@ -12,21 +12,21 @@ struct GameWorld {
     Cave* cave;             // owned; initialised with the world
     BandGroup* bands;       // owned
     uint8_t quitRequested;  // set by a quit input; the frame loop stops; never cleared
-    uint16_t steeringHeld;  // steering keys and buttons held, counted in bands->steer
+    int steeringHeld[2];    // inputs holding Up, and Down: counted in bands->steer
 
     GameWorld();
     ~GameWorld();
     GameWorld(const GameWorld&) = delete;
     GameWorld& operator=(const GameWorld&) = delete;
 
-    // dt in seconds. Applies every queued SDL event in arrival order, then
+    // dt in seconds. Applies every queued input event in arrival order, then
     // advances the world by dt.
     void handleInputAndUpdate(float dt);
     // The cave first: the bands read columnsThisFrame and the walls of the
     // columns just generated.
     void update(float dt);
     // The cave, then every band in array order.
-    void draw(SDL_Surface* surface) const;
+    void draw(Screen* screen) const;
 
     bool anyBandAlive() const;
     int32_t score() const;               // the run's banked score

@@ -89,6 +89,35 @@ uint64_t runClockDigest(const RunClock& clock)
     return h.value();
 }
 
+namespace {
+
+SdlFeed globalFeed(gameWorld, "gp2x");
+
+uint32_t heldMask(const GameWorld& world)
+{
+    if (&world != &gameWorld)
+        return 0;
+    const HeldInputs& held = globalFeed.held;
+    const ButtonTable& gp2x = globalFeed.joystick;
+    uint32_t mask = 0;
+    for (int i = 0; i < gp2x.count; ++i) {
+        if ((held.buttons >> i) & 1u)
+            mask |= 1u << gp2x.bindings[i].code;
+    }
+    for (int i = 0; i < KEYBOARD_BUTTONS.count; ++i) {
+        if ((held.keys >> i) & 1u)
+            mask |= KEYBOARD_BUTTONS.bindings[i].button == GameButton::Up ? 1u << 8 : 1u << 9;
+    }
+    return mask;
+}
+
+}  // namespace
+
+HeldInputs& globalWorldHeld()
+{
+    return globalFeed.held;
+}
+
 uint64_t worldDigest(const GameWorld& world)
 {
     StateHash h;
@@ -97,7 +126,7 @@ uint64_t worldDigest(const GameWorld& world)
     h.u64(bandsDigest(*world.bands));
     h.u64(runClockDigest(*world.bands->runClock));
     h.u8(world.quitRequested);
-    h.u32(world.steeringHeld);
+    h.u32(heldMask(world));
     return h.value();
 }
 
@@ -106,7 +135,8 @@ void resetGlobalWorld()
     gameWorld.cave->init();
     emptyGroup(*gameWorld.bands);
     gameWorld.quitRequested = 0;
-    gameWorld.steeringHeld = 0;
+    gameWorld.steeringHeld[0] = gameWorld.steeringHeld[1] = 0;
+    globalFeed.held = HeldInputs();
     columnsThisFrame = 0;
 }
 
@@ -145,8 +175,10 @@ SDL_Event pressOf(const HeldInput& input, bool down)
                        : buttonEvent(down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP, static_cast<Uint8>(input.code), 0);
 }
 
-const int UP_BUTTONS[] = {GP2X_UP, GP2X_UP_LEFT, GP2X_UP_RIGHT};
-const int DOWN_BUTTONS[] = {GP2X_DOWN, GP2X_DOWN_LEFT, GP2X_DOWN_RIGHT};
+// The GP2X's numbers (platform/sdl/ButtonTables.cpp).
+const int GP2X_START = 8, GP2X_B = 13;
+const int UP_BUTTONS[] = {0, 1, 7};
+const int DOWN_BUTTONS[] = {4, 3, 5};
 // Inputs the mapping must ignore.
 const SDLKey IDLE_KEYS[] = {SDLK_a, SDLK_c, SDLK_ESCAPE, SDLK_LEFT, SDLK_RIGHT, SDLK_x};
 const int IDLE_BUTTONS[] = {2, 6, 10, 11, 12, 14, 15};
@@ -429,7 +461,7 @@ std::vector<Checkpoint> runSeededSimulation(uint64_t seed, int frames, int every
         events.clear();
         player.play(gameWorld, events, stats);
         for (const SDL_Event& event : events)
-            applyInputEvent(gameWorld, event);
+            globalFeed(event);
 
         // The merge test of the update, read before it runs.
         const int aliveBefore = group.aliveCount();

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/sdl/SdlInput.h"
+
 struct Cave;
 struct BandGroup;
 struct RunClock;
@@ -42,8 +44,13 @@ uint64_t bandsDigest(const BandGroup& group);
 // and the handheld's clock_t is 32 bits wide.
 uint64_t runClockDigest(const RunClock& clock);
 // All of the above, plus columnsThisFrame, the world's quit flag and the
-// steering inputs it holds.
+// steering inputs held: for the global world, those the seeded run's feed
+// holds (globalWorldHeld), in one 16-bit mask as the digest has always had
+// them (GP2X button b at bit b, the Up and Down keys at bits 8 and 9), so
+// that the committed expected output stands.
 uint64_t worldDigest(const GameWorld& world);
+// The inputs held in the global world, as the SDL platform counts them.
+HeldInputs& globalWorldHeld();
 
 // What a seeded run did, so a test can see that it went through every rule
 // of the game rather than idling on the title screen.

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/FrameSchedule.h"
-#include "app/Icon.h"
+#include "platform/sdl/Icon.h"
 #include "app/Screens.h"
 #include "bands/Band.h"
 #include "cave/Cave.h"
@@ -17,7 +17,7 @@ int main()
 {
     std::printf("WALL_RGB='%d %d %d'\n", WALL_COLOUR[0], WALL_COLOUR[1], WALL_COLOUR[2]);
     std::printf("BAND_RGB='%d %d %d'\n", BAND_COLOUR[0], BAND_COLOUR[1], BAND_COLOUR[2]);
-    std::printf("TEXT_RGB='%d %d %d'\n", TEXT_COLOUR.r, TEXT_COLOUR.g, TEXT_COLOUR.b);
+    std::printf("TEXT_RGB='%d %d %d'\n", TEXT_COLOUR[0], TEXT_COLOUR[1], TEXT_COLOUR[2]);
     std::printf("SCREEN_WIDTH=%d SCREEN_HEIGHT=%d\n", SCREEN_WIDTH, SCREEN_HEIGHT);
     // A fresh band's head: its screen column and rows.
     std::printf("HEAD_COLUMN=%d BAND_FIRST_ROW=%d BAND_LAST_ROW=%d\n", TRAIL_LENGTH - 1,

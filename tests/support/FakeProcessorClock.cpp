@@ -1,6 +1,6 @@
 #include "tests/support/FakeProcessorClock.h"
 
-#include "bands/RunClock.h"
+#include "platform/Platform.h"
 
 clock_t fakeProcessorClock = 0;
 

@@ -20,8 +20,8 @@ bool openFrameScene(FrameScene& scene, const char* fontPath)
         fprintf(stderr, "cannot start SDL: %s\n", SDL_GetError());
         return false;
     }
-    scene.display.smallFont = TTF_OpenFont(fontPath, 16);
-    scene.display.titleFont = TTF_OpenFont(fontPath, 66);
+    scene.display.smallFont = fontOf(TTF_OpenFont(fontPath, 16));
+    scene.display.titleFont = fontOf(TTF_OpenFont(fontPath, 66));
     scene.screen = SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_DEPTH, 0xF800, 0x07E0, 0x001F, 0);
     if (!scene.display.smallFont || !scene.display.titleFont || !scene.screen) {
         fprintf(stderr, "cannot open %s or make the surface: %s\n", fontPath, SDL_GetError());
@@ -33,13 +33,13 @@ bool openFrameScene(FrameScene& scene, const char* fontPath)
 void closeFrameScene(FrameScene& scene)
 {
     DisplayState& d = scene.display;
-    SDL_FreeSurface(d.scoreText);
-    SDL_FreeSurface(d.timeText);
+    SDL_FreeSurface(surfaceOf(d.scoreText));
+    SDL_FreeSurface(surfaceOf(d.timeText));
     SDL_FreeSurface(scene.screen);
     if (d.smallFont)
-        TTF_CloseFont(d.smallFont);
+        TTF_CloseFont(fontOf(d.smallFont));
     if (d.titleFont)
-        TTF_CloseFont(d.titleFont);
+        TTF_CloseFont(fontOf(d.titleFont));
     d = DisplayState();
     scene.screen = nullptr;
     TTF_Quit();
@@ -48,8 +48,8 @@ void closeFrameScene(FrameScene& scene)
 
 void runGameFrame(FrameScene& scene, float dt)
 {
-    clearScreen(scene.screen);
-    playFrame(scene.display, scene.screen, dt);
+    clearScreen(screenOf(scene.screen));
+    playFrame(scene.display, screenOf(scene.screen), dt);
 }
 
 namespace {

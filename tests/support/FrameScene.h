@@ -13,6 +13,7 @@
 #include "bands/Band.h"
 #include "bands/RunClock.h"
 #include "cave/Cave.h"
+#include "platform/sdl/SdlScreen.h"
 #include "tests/support/CoreTestSupport.h"
 
 struct FrameScene {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/sdl/SdlScreen.h"
 #include "world/Screen.h"
 
 struct RgbPixel {

@@ -31,4 +31,26 @@ static inline SDL_Event buttonEvent(int type, Uint8 button, Uint8 which)
     return e;
 }
 
+#ifdef __cplusplus
+#include "platform/sdl/SdlInput.h"
+#include "world/Input.h"
+
+/* A game world fed SDL events as the SDL platform feeds the game: by the
+ * keyboard's bindings and the joystick table named, each input held once. */
+struct SdlFeed {
+    GameWorld& world;
+    const ButtonTable& joystick;
+    HeldInputs held;
+
+    explicit SdlFeed(GameWorld& w, const char* table = "gp2x") : world(w), joystick(*findButtonTable(table)) {}
+    void operator()(const SDL_Event& event)
+    {
+        InputEvent out[2];
+        const int n = translateEvent(event, joystick, held, out);
+        for (int i = 0; i < n; ++i)
+            applyInputEvent(world, out[i]);
+    }
+};
+#endif
+
 #endif

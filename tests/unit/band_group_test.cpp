@@ -53,7 +53,7 @@ TEST_F(BandGroupTest, NewGroupHoldsNothing)
 
     SDL_Surface* surface = makeTestSurface();
     ASSERT_NE(surface, nullptr);
-    group.draw(surface);
+    group.draw(screenOf(surface));
     EXPECT_EQ(countAll(surface, storedColour(surface, 0, 0, 0)), 320 * 240);
     SDL_FreeSurface(surface);
 

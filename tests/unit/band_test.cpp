@@ -300,7 +300,7 @@ protected:
     ::testing::AssertionResult drawsOnly(int x, int first, int last)
     {
         SDL_FillRect(surface, nullptr, 0);
-        band.draw(surface);
+        band.draw(screenOf(surface));
         for (int y = 0; y < SCREEN_HEIGHT; ++y)
             if ((pixelAt(surface, x, y) == blue) != (y >= first && y <= last))
                 return ::testing::AssertionFailure() << "row " << y;

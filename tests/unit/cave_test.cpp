@@ -171,7 +171,7 @@ TEST(CaveTest, DrawPaintsExactlyTheWalls)
     ASSERT_NE(surface, nullptr);
     const RgbPixel wall = storedColour(surface, WALL_COLOUR);
     const RgbPixel black = storedColour(surface, 0, 0, 0);
-    cave.draw(surface);
+    cave.draw(screenOf(surface));
     int mismatches = 0;
     for (int x = 0; x < Cave::COLUMNS; ++x)
         for (int y = 0; y < SCREEN_HEIGHT; ++y) {

@@ -165,12 +165,12 @@ protected:
         Counts drawing;
         long freesToRelease;  // frees of SDL_FreeSurface on it
     };
-    static TextCost costOfText(TTF_Font* font, const char* text)
+    static TextCost costOfText(Font* font, const char* text)
     {
         SDL_Surface* rendered = nullptr;
         TextCost cost;
         cost.drawing = countDuring([&] {
-            rendered = TTF_RenderText_Blended(font, text, TEXT_COLOUR);
+            rendered = TTF_RenderText_Blended(fontOf(font), text, {TEXT_COLOUR[0], TEXT_COLOUR[1], TEXT_COLOUR[2], 0});
             SDL_Rect where = {10, 5, 0, 0};
             SDL_BlitSurface(rendered, nullptr, scene.screen, &where);
         });

@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Icon.h"
+#include "platform/sdl/Icon.h"
 #include "bands/Band.h"
 #include "cave/Cave.h"
 #include "tests/support/TestSurface.h"
-#include "world/FillRect.h"
 
 namespace {
 
@@ -47,7 +46,7 @@ TEST(Icon, EverySizeShowsTheBandSplittingBetweenTheWalls)
     // ones: neither may take the other's mapping of a colour.
     SDL_Surface* screen = makeTestSurface(1, 1);
     ASSERT_NE(screen, nullptr);
-    fillRectRgb(screen, 0, 0, 1, 1, WALL_COLOUR);
+    fillRectRgb(screenOf(screen), 0, 0, 1, 1, WALL_COLOUR);
 
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         SDL_Surface* icon = makeIcon(size);
@@ -85,9 +84,9 @@ TEST(Icon, EverySizeShowsTheBandSplittingBetweenTheWalls)
         SDL_FreeSurface(icon);
     }
 
-    fillRectRgb(screen, 0, 0, 1, 1, BAND_COLOUR);
+    fillRectRgb(screenOf(screen), 0, 0, 1, 1, BAND_COLOUR);
     EXPECT_EQ(pixelAt(screen, 0, 0), storedColour(screen, BAND_COLOUR));
-    fillRectRgb(screen, 0, 0, 1, 1, WALL_COLOUR);
+    fillRectRgb(screenOf(screen), 0, 0, 1, 1, WALL_COLOUR);
     EXPECT_EQ(pixelAt(screen, 0, 0), storedColour(screen, WALL_COLOUR));
     SDL_FreeSurface(screen);
 }

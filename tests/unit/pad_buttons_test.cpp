@@ -1,4 +1,4 @@
-// The standard pad's table (world/ButtonsPad.cpp) through the input mapping:
+// The standard pad's table (platform/sdl/ButtonTables.cpp) through the input mapping:
 // SDL 2's game controller numbers, the d-pad and the left stick steering.
 // world_test covers the GP2X's table the same way.
 #include <gtest/gtest.h>
@@ -48,18 +48,20 @@ TEST(PadButtonsTest, EachButtonDoesItsPartAndNoOtherDoesAnything)
     };
     for (const Row& row : rows) {
         GameWorld world;
-        applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, row.button, 0));
+        SdlFeed feed(world, "pad");
+        feed(buttonEvent(SDL_JOYBUTTONDOWN, row.button, 0));
         EXPECT_EQ(world.bands->steer, row.steer) << int(row.button);
         EXPECT_EQ(world.bands->splitHeld, row.splitHeld) << int(row.button);
         EXPECT_EQ(world.quitRequested, row.quit) << int(row.button);
-        applyInputEvent(world, buttonEvent(SDL_JOYBUTTONUP, row.button, 0));
+        feed(buttonEvent(SDL_JOYBUTTONUP, row.button, 0));
         EXPECT_EQ(world.bands->steer, 0) << int(row.button);
         EXPECT_EQ(world.bands->splitHeld, 0) << int(row.button);
     }
 
     // Start starts a run: a fresh band.
     GameWorld started;
-    applyInputEvent(started, buttonEvent(SDL_JOYBUTTONDOWN, 6, 0));
+    SdlFeed feedStarted(started, "pad");
+    feedStarted(buttonEvent(SDL_JOYBUTTONDOWN, 6, 0));
     ASSERT_EQ(started.bands->bands.size(), 1u);
     EXPECT_EQ(started.bands->bands[0]->state, Alive);
 
@@ -67,18 +69,20 @@ TEST(PadButtonsTest, EachButtonDoesItsPartAndNoOtherDoesAnything)
     // d-pad's left and right, and the GP2X's numbers that are not the pad's.
     for (int button : {2, 3, 5, 7, 8, 9, 10, 13, 14, 15, 20, 255}) {
         GameWorld world;
-        applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, static_cast<Uint8>(button), 0));
+        SdlFeed feed(world, "pad");
+        feed(buttonEvent(SDL_JOYBUTTONDOWN, static_cast<Uint8>(button), 0));
         EXPECT_EQ(world.bands->steer, 0) << button;
         EXPECT_EQ(world.bands->splitHeld, 0) << button;
         EXPECT_EQ(world.quitRequested, 0) << button;
         EXPECT_TRUE(world.bands->bands.empty()) << button;
-        EXPECT_EQ(world.steeringHeld, 0) << button;
+        EXPECT_EQ(world.steeringHeld[0] + world.steeringHeld[1], 0) << button;
     }
 }
 
 TEST(PadButtonsTest, TheLeftStickSteersPastHalfWay)
 {
     GameWorld world;
+    SdlFeed feed(world, "pad");
     const struct {
         Uint8 axis;
         Sint16 value;
@@ -93,27 +97,27 @@ TEST(PadButtonsTest, TheLeftStickSteersPastHalfWay)
         {1, 32767, 1},
     };
     for (const auto& move : moves) {
-        applyInputEvent(world, axisEvent(move.axis, move.value));
+        feed(axisEvent(move.axis, move.value));
         EXPECT_EQ(world.bands->steer, move.steer) << int(move.axis) << " " << move.value;
     }
 
     // The stick and the d-pad count apart, and losing the focus lets go of
     // both.
-    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 12, 0));
+    feed(buttonEvent(SDL_JOYBUTTONDOWN, 12, 0));
     EXPECT_EQ(world.bands->steer, 2);
-    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONDOWN, 11, 0));
+    feed(buttonEvent(SDL_JOYBUTTONDOWN, 11, 0));
     EXPECT_EQ(world.bands->steer, 1);
-    applyInputEvent(world, lostFocus());
+    feed(lostFocus());
     EXPECT_EQ(world.bands->steer, 0);
-    EXPECT_EQ(world.steeringHeld, 0);
-    applyInputEvent(world, axisEvent(1, 0));
-    applyInputEvent(world, buttonEvent(SDL_JOYBUTTONUP, 12, 0));
+    EXPECT_EQ(world.steeringHeld[0] + world.steeringHeld[1], 0);
+    feed(axisEvent(1, 0));
+    feed(buttonEvent(SDL_JOYBUTTONUP, 12, 0));
     EXPECT_EQ(world.bands->steer, 0);
 
     // So the stick's motion must reach the game. (SDL's event states are
     // set up with its video.)
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    ignoreUnreadEvents();
+    ignoreUnreadEvents(*findButtonTable("pad"));
     EXPECT_EQ(SDL_EventState(SDL_JOYAXISMOTION, SDL_QUERY), SDL_ENABLE);
     EXPECT_EQ(SDL_EventState(SDL_JOYHATMOTION, SDL_QUERY), SDL_IGNORE);
     SDL_Quit();

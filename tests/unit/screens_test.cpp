@@ -17,7 +17,7 @@
 #include "world/GameWorld.h"
 
 struct RenderCall {
-    TTF_Font* font;
+    Font* font;
     std::string text;
 };
 struct BlitCall {
@@ -35,10 +35,10 @@ int __real_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, 
 
 SDL_Surface* __wrap_TTF_RenderText_Blended(TTF_Font* font, const char* text, SDL_Color fg)
 {
-    renders.push_back({font, text});
-    EXPECT_EQ(fg.r, TEXT_COLOUR.r);
-    EXPECT_EQ(fg.g, TEXT_COLOUR.g);
-    EXPECT_EQ(fg.b, TEXT_COLOUR.b);
+    renders.push_back({fontOf(font), text});
+    EXPECT_EQ(fg.r, TEXT_COLOUR[0]);
+    EXPECT_EQ(fg.g, TEXT_COLOUR[1]);
+    EXPECT_EQ(fg.b, TEXT_COLOUR[2]);
     return failRenders ? nullptr : __real_TTF_RenderText_Blended(font, text, fg);
 }
 
@@ -72,14 +72,14 @@ protected:
 
     FrameScene scene;
     DisplayState& display = scene.display;
-    SDL_Surface*& screen = scene.screen;
+    Screen* screen() { return screenOf(scene.screen); }
     std::optional<ScratchDir> scratch;
 };
 
 TEST_F(Screens, HudRendersEachTextOnlyWhenItsValueChanges)
 {
     RunClock& clock = *gameWorld.bands->runClock;
-    drawHud(display, screen);  // the start values -1 and -1.0 force both renders
+    drawHud(display, screen());  // the start values -1 and -1.0 force both renders
     ASSERT_EQ(renders.size(), 2u);
     EXPECT_EQ(renders[0].text, "0");
     EXPECT_EQ(renders[1].text, "0.00s");
@@ -91,35 +91,35 @@ TEST_F(Screens, HudRendersEachTextOnlyWhenItsValueChanges)
     EXPECT_EQ(blits[1].y, 210);
 
     for (int frame = 0; frame < 5; ++frame)
-        drawHud(display, screen);
+        drawHud(display, screen());
     EXPECT_EQ(renders.size(), 2u);  // unchanged values: blitted from the cache
     EXPECT_EQ(blits.size(), 12u);
 
     clock.score = 1234;
-    drawHud(display, screen);
+    drawHud(display, screen());
     ASSERT_EQ(renders.size(), 3u);
     EXPECT_EQ(renders[2].text, "1234");
 
     // Compared exactly: a change the two decimals hide still re-renders.
     clock.longestSplitSeconds = 1e-9;
-    drawHud(display, screen);
+    drawHud(display, screen());
     ASSERT_EQ(renders.size(), 4u);
     EXPECT_EQ(renders[3].text, "0.00s");
-    drawHud(display, screen);
+    drawHud(display, screen());
     EXPECT_EQ(renders.size(), 4u);
 }
 
 TEST_F(Screens, FailedRenderDrawsNothingAndIsRetried)
 {
     failRenders = true;
-    drawHud(display, screen);
+    drawHud(display, screen());
     EXPECT_EQ(renders.size(), 2u);
     EXPECT_TRUE(blits.empty());
     EXPECT_EQ(display.scoreText, nullptr);
 
     // Same values, but the empty cache makes the next frame try again.
     failRenders = false;
-    drawHud(display, screen);
+    drawHud(display, screen());
     EXPECT_EQ(renders.size(), 4u);
     EXPECT_EQ(blits.size(), 2u);
 }
@@ -132,10 +132,10 @@ TEST_F(Screens, TitleScreenDrawsItsSixLinesInOrder)
     clock.score = 17;
     clock.longestSplitSeconds = 0.5;
 
-    drawTitleScreen(display, screen);
+    drawTitleScreen(display, screen());
 
     struct Line {
-        TTF_Font* font;
+        Font* font;
         const char* text;
         int x, y;
     };
@@ -161,27 +161,27 @@ TEST_F(Screens, TitleScreenDrawsItsSixLinesInOrder)
     int painted = 0;
     for (int y = 0; y < 80; ++y)
         for (int x = 30; x < 200; ++x) {
-            const RgbPixel p = pixelAt(screen, x, y);
+            const RgbPixel p = pixelAt(scene.screen, x, y);
             painted += p.b > p.r && p.b > 0;
         }
     EXPECT_GT(painted, 200);
 
     // Nothing is cached: the next title frame renders all six again.
-    drawTitleScreen(display, screen);
+    drawTitleScreen(display, screen());
     EXPECT_EQ(renders.size(), 12u);
 }
 
 TEST_F(Screens, TitleScreenRaisesTheRecordAndDropsTheCachedScore)
 {
     RunClock& clock = *gameWorld.bands->runClock;
-    drawHud(display, screen);
+    drawHud(display, screen());
     ASSERT_NE(display.scoreText, nullptr);
-    SDL_Surface* cachedTime = display.timeText;
+    TextImage* cachedTime = display.timeText;
 
     clock.score = 99;
     clock.longestSplitSeconds = 2.5;
     renders.clear();
-    drawTitleScreen(display, screen);
+    drawTitleScreen(display, screen());
     EXPECT_EQ(display.bestScore, 99);
     EXPECT_EQ(display.bestTime, 2.5);
     EXPECT_EQ(renders[1].text, "top:  99");
@@ -194,26 +194,26 @@ TEST_F(Screens, TitleScreenRaisesTheRecordAndDropsTheCachedScore)
     renders.clear();
     clock.score = 0;
     display.shownScore = 0;
-    drawHud(display, screen);
+    drawHud(display, screen());
     ASSERT_FALSE(renders.empty());
     EXPECT_EQ(renders[0].text, "0");
 }
 
 TEST_F(Screens, MissingFontsSkipTheirTexts)
 {
-    TTF_Font* small = display.smallFont;
+    Font* small = display.smallFont;
     display.smallFont = nullptr;
-    drawHud(display, screen);
-    drawTitleScreen(display, screen);
+    drawHud(display, screen());
+    drawTitleScreen(display, screen());
     ASSERT_EQ(renders.size(), 1u);  // only the title word has its font
     EXPECT_EQ(renders[0].text, "vlim");
     EXPECT_EQ(display.scoreText, nullptr);
     display.smallFont = small;
 
-    TTF_Font* title = display.titleFont;
+    Font* title = display.titleFont;
     display.titleFont = nullptr;
     renders.clear();
-    drawTitleScreen(display, screen);
+    drawTitleScreen(display, screen());
     EXPECT_EQ(renders.size(), 5u);
     display.titleFont = title;
 }

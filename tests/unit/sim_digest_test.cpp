@@ -147,14 +147,15 @@ TEST_F(SimDigestTest, EveryRunClockFieldMovesTheDigest)
     expectFieldMoves("longest split", clock.longestSplitSeconds, clock.longestSplitSeconds * (1.0 + 1e-15),
                      clockPart);
     expectFieldMoves("quit flag", gameWorld.quitRequested, uint8_t(1), nullptr);
-    expectFieldMoves("steering held", gameWorld.steeringHeld, uint16_t(1), nullptr);
+    expectFieldMoves("steering held", globalWorldHeld().buttons, uint32_t(1), nullptr);
 }
 
 TEST_F(SimDigestTest, ResetWorldMatchesAFreshlyConstructedOne)
 {
     buildBusyWorld();
     gameWorld.quitRequested = 1;
-    gameWorld.steeringHeld = 1;
+    globalWorldHeld().buttons = 1;
+    gameWorld.steeringHeld[0] = 1;
     resetGlobalWorld();
     Cave fresh;
     fresh.init();
@@ -163,7 +164,8 @@ TEST_F(SimDigestTest, ResetWorldMatchesAFreshlyConstructedOne)
     EXPECT_EQ(bandsDigest(*gameWorld.bands), bandsDigest(empty));
     EXPECT_EQ(runClockDigest(*gameWorld.bands->runClock), runClockDigest(*empty.runClock));
     EXPECT_EQ(gameWorld.quitRequested, 0);
-    EXPECT_EQ(gameWorld.steeringHeld, 0);
+    EXPECT_EQ(globalWorldHeld().buttons, 0u);
+    EXPECT_EQ(gameWorld.steeringHeld[0], 0);
     EXPECT_EQ(columnsThisFrame, 0);
 }
 

@@ -1,6 +1,6 @@
 // The icon, drawn as the game draws: column by column with fillRectRgb, the
 // walls first, then the band.
-#include "app/Icon.h"
+#include "platform/sdl/Icon.h"
 
 #include <SDL.h>
 
@@ -9,7 +9,7 @@
 
 #include "bands/Band.h"
 #include "cave/Cave.h"
-#include "world/FillRect.h"
+#include "platform/sdl/SdlScreen.h"
 
 namespace {
 
@@ -52,9 +52,9 @@ SDL_Surface* makeIcon(int size)
     SDL_FillRect(icon, nullptr, 0);
 
     for (int x = 0; x < size; ++x) {
-        fillRectRgb(icon, x, 0, 1, wallRows(x, size, 0.2, 0.09, -0.02, 1.2), WALL_COLOUR);
+        fillRectRgb(screenOf(icon), x, 0, 1, wallRows(x, size, 0.2, 0.09, -0.02, 1.2), WALL_COLOUR);
         const int floor = wallRows(x, size, 0.19, 0.08, 0.22, 1.1);
-        fillRectRgb(icon, x, size - floor, 1, floor, WALL_COLOUR);
+        fillRectRgb(screenOf(icon), x, size - floor, 1, floor, WALL_COLOUR);
     }
 
     // The halves leave the middle fast and then fly on almost level (an ease
@@ -66,13 +66,13 @@ SDL_Surface* makeIcon(int size)
     const int head = size - pixels(size, HEAD_MARGIN);
     for (int x = 0; x < head; ++x) {
         if (x < split) {
-            fillRectRgb(icon, x, middle - half, 1, 2 * half, BAND_COLOUR);
+            fillRectRgb(screenOf(icon), x, middle - half, 1, 2 * half, BAND_COLOUR);
             continue;
         }
         const double left = 1.0 - double(x + 1 - split) / (head - split);
         const int apart = static_cast<int>(std::lround(push * (1.0 - left * left)));
-        fillRectRgb(icon, x, middle - half - apart, 1, half, BAND_COLOUR);
-        fillRectRgb(icon, x, middle + apart, 1, half, BAND_COLOUR);
+        fillRectRgb(screenOf(icon), x, middle - half - apart, 1, half, BAND_COLOUR);
+        fillRectRgb(screenOf(icon), x, middle + apart, 1, half, BAND_COLOUR);
     }
     return icon;
 }

@@ -1,5 +1,5 @@
-// vlim: start-up, the 15 ms frame loop, and the hand-over to the platform
-// menu at exit.
+// vlim on SDL 1.2: start-up, the game's frame loop, and the hand-over to the
+// handheld's menu at exit.
 #include <SDL.h>
 #include <SDL_ttf.h>
 
@@ -11,21 +11,18 @@
 #include <cstdlib>
 
 #include "app/Frame.h"
-#include "app/FrameSchedule.h"
 #include "app/HighScore.h"
-#include "app/Icon.h"
 #include "app/Screens.h"
+#include "platform/sdl/Icon.h"
+#include "platform/sdl/SdlInput.h"
+#include "platform/sdl/SdlScreen.h"
 #include "world/GameWorld.h"
-#include "world/Input.h"
 #include "world/Screen.h"
 
 namespace {
 
 SDL_Surface* screenSurface = nullptr;  // 320x240, 16 bits per pixel
 SDL_Joystick* joystick0 = nullptr;     // held open so its buttons arrive as events
-uint32_t nextFrameTicks = 0;           // when the next frame is due: += FRAME_PERIOD_MS a frame,
-                                       // set from the clock only when it jumped
-uint32_t lastScheduleTicks = 0;        // the schedule's last reading; 0: none yet
 
 const char* const MENU_DIRECTORY = "/usr/gp2x";
 const char* const MENU_PROGRAM = "/usr/gp2x/gp2xmenu";
@@ -64,14 +61,7 @@ void exitToMenu()
     execl(MENU_PROGRAM, MENU_PROGRAM, static_cast<char*>(nullptr));
 }
 
-uint32_t ticksUntilNextFrame()
-{
-    const uint32_t now = SDL_GetTicks();
-    resyncSchedule(nextFrameTicks, lastScheduleTicks, now);
-    return ticksUntil(nextFrameTicks, now);
-}
-
-TTF_Font* openFont(int points)
+Font* openFont(int points)
 {
     // Opening a FIFO would wait for a writer for ever, so anything but a
     // regular file (or a missing one, which SDL_ttf reports itself) is taken
@@ -86,14 +76,13 @@ TTF_Font* openFont(int points)
         printf("TTF_OpenFont: %s\n", SDL_GetError());
         fflush(stdout);
     }
-    return font;
+    return fontOf(font);
 }
 
 }  // namespace
 
 int main(int, char**)
 {
-    uint32_t lastFrameTicks = 0;  // 0: no frame timed yet
     DisplayState display;
 
     // A file-size limit fails a save like a full disk does, and a closed
@@ -107,6 +96,10 @@ int main(int, char**)
     }
     atexit(exitToMenu);
     SDL_ShowCursor(SDL_DISABLE);
+    // Before the window opens: the classic library empties the whole queue
+    // here, which later would throw away a Start pressed as the window
+    // appeared.
+    ignoreUnreadEvents(buildJoystickTable());
 
     readHighScoreFile(display.bestScore, display.bestTime);
 
@@ -124,7 +117,6 @@ int main(int, char**)
         fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());
         leave(2);
     }
-    ignoreUnreadEvents();
     if (SDL_NumJoysticks() > 0) {
         joystick0 = SDL_JoystickOpen(0);
         if (!joystick0)
@@ -137,23 +129,7 @@ int main(int, char**)
     display.smallFont = openFont(16);
     display.titleFont = openFont(66);
 
-    while (!gameWorld.quitRequested) {
-        clearScreen(screenSurface);
-
-        float dt = 0.0f;
-        if (!timeFrame(lastFrameTicks, SDL_GetTicks(), dt))
-            continue;  // the first reading only starts the clock
-
-        playFrame(display, screenSurface, dt);
-
-        // Delayed even by 0; the schedule is reset from the clock only after
-        // a stall beyond STALL_LIMIT_MS or a clock that went back, so after a
-        // slow frame the next ones catch up without dropping any, and a
-        // wake-up a millisecond early or late changes no frame's slot.
-        SDL_Delay(ticksUntilNextFrame());
-        nextFrameTicks += FRAME_PERIOD_MS;
-        SDL_Flip(screenSurface);
-    }
+    runFrames(display, screenOf(screenSurface));
     leavingOnPurpose = true;
     return 0;
 }
