@@ -7,17 +7,17 @@
 
 namespace {
 
-const GameButton UP = GameButton::Up, DOWN = GameButton::Down, SPLIT = GameButton::Split,
+constexpr GameButton UP = GameButton::Up, DOWN = GameButton::Down, SPLIT = GameButton::Split,
                  START = GameButton::Start, SELECT = GameButton::Select;
 
-const ButtonBinding KEYS[] = {
+constexpr ButtonBinding KEYS[] = {
     {SDLK_UP, UP}, {SDLK_DOWN, DOWN}, {SDLK_SPACE, SPLIT}, {SDLK_RETURN, START},
 };
 
 // The GP2X: 0 to 7 are the stick's eight directions (those with up or down
 // in them steer): Up 0, Up-Left 1, Down-Left 3, Down 4, Down-Right 5,
 // Up-Right 7; Start 8, Select 9, B 13.
-const ButtonBinding GP2X[] = {
+constexpr ButtonBinding GP2X[] = {
     {0, UP}, {1, UP}, {7, UP}, {3, DOWN}, {4, DOWN}, {5, DOWN}, {8, START}, {9, SELECT}, {13, SPLIT},
 };
 
@@ -25,10 +25,10 @@ const ButtonBinding GP2X[] = {
 // controller order: the d-pad's up (11) and down (12) and the left stick
 // (axis 1) steer, South (0) and East (1) split, Start (6) starts, Back (4)
 // quits as Select does on the GP2X.
-const ButtonBinding PAD[] = {
+constexpr ButtonBinding PAD[] = {
     {11, UP}, {12, DOWN}, {0, SPLIT}, {1, SPLIT}, {6, START}, {4, SELECT},
 };
-const int PAD_LEFT_Y = 1;
+constexpr int PAD_LEFT_Y = 1;
 
 template <int N>
 constexpr int countOf(const ButtonBinding (&)[N])
@@ -36,10 +36,29 @@ constexpr int countOf(const ButtonBinding (&)[N])
     return N;
 }
 
-const ButtonTable JOYSTICK_TABLES[] = {
+constexpr ButtonTable JOYSTICK_TABLES[] = {
     {"gp2x", GP2X, countOf(GP2X), -1},
     {"pad", PAD, countOf(PAD), PAD_LEFT_Y},
 };
+
+constexpr bool sameName(const char* a, const char* b)
+{
+    while (*a && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+// Where the table called name is in JOYSTICK_TABLES; -1: nowhere.
+constexpr int tableIndex(const char* name)
+{
+    for (int i = 0; i < int(sizeof JOYSTICK_TABLES / sizeof JOYSTICK_TABLES[0]); ++i) {
+        if (sameName(JOYSTICK_TABLES[i].name, name))
+            return i;
+    }
+    return -1;
+}
 
 }  // namespace
 
@@ -63,4 +82,12 @@ bool findButton(const ButtonTable& table, int code, GameButton& button)
         }
     }
     return false;
+}
+
+// Chosen while compiling, so the game looks nothing up at run time.
+const ButtonTable& buildJoystickTable()
+{
+    constexpr int chosen = tableIndex(VLIM_BUTTONS);
+    static_assert(chosen >= 0, "VLIM_BUTTONS names no joystick table");
+    return JOYSTICK_TABLES[chosen];
 }

@@ -27,6 +27,8 @@ extern const ButtonTable KEYBOARD_BUTTONS;
 
 // The joystick table called name; null when there is none of that name.
 const ButtonTable* findButtonTable(const char* name);
+// The joystick table the build chose (VLIM_BUTTONS).
+const ButtonTable& buildJoystickTable();
 
 // The button that code is in table; false when it is none.
 bool findButton(const ButtonTable& table, int code, GameButton& button);

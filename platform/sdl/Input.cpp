@@ -104,12 +104,6 @@ int translateEvent(const SDL_Event& event, const ButtonTable& joystick, HeldInpu
     return p.count;
 }
 
-const ButtonTable& buildJoystickTable()
-{
-    static const ButtonTable* const table = findButtonTable(VLIM_BUTTONS);
-    return *table;
-}
-
 bool pollInputEvent(InputEvent& event)
 {
     // One SDL event may make two of the game's: the second waits here.

@@ -23,9 +23,6 @@ struct HeldInputs {
 // half-way down (a release, then a press). Returns how many it wrote to out.
 int translateEvent(const SDL_Event& event, const ButtonTable& joystick, HeldInputs& held, InputEvent out[2]);
 
-// The joystick table the build chose (VLIM_BUTTONS).
-const ButtonTable& buildJoystickTable();
-
 // Keeps the events translateEvent never reads (mouse, hats, balls, and
 // joystick axes unless the table steers with a stick) out of SDL's queue,
 // where a flood of them could push out a key's release. The classic library
