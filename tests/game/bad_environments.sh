@@ -12,6 +12,7 @@
 set -eu
 . "$(dirname "$0")/harness.sh"
 use_build "$1"
+shipped_game
 make_work bad-env
 
 # Plays the standard run in the game directory $WORK/$1, through the command

@@ -1,7 +1,7 @@
 #!/bin/sh
-# The clock under a running game jumps: stepped back (an NTP step; the
-# classic library times with the wall clock), forward by hours (a stopped
-# process continued, a resumed machine). The game must neither hang nor burn
+# The clock under a running game (on the scripted platform) jumps: stepped
+# back (an NTP step; the classic library times with the wall clock), forward
+# by hours (a stopped process continued, a resumed machine). The game must neither hang nor burn
 # a core catching up, and must still answer SIGTERM: any frame ends, a
 # reading that went back is no 49-day frame, and after a stall beyond the
 # limit the schedule starts again from the clock.

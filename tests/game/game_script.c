@@ -29,11 +29,12 @@
  * still running long after the script's last action would spin forever
  * under virtual time: it is ended with SHIM_STATUS_OVERRUN.
  *
- * VLIM_RANDOM_SEED=<n> plays seeded random input instead of a script, for
- * VLIM_RANDOM_FRAMES frames (100000 if unset), under virtual time whose frame
- * lengths are drawn too: see soak_input.c.
+ * The tests that only script time and input play the game's own frame loop
+ * on the scripted platform (platform/scripted/) instead, which reads the same
+ * scripts; this player stays for what proves the shipped executable's own
+ * calls: its start-up, windows, signals, pacing.
  *
- * In every mode the player keeps what the game owns for the whole run and
+ * The player keeps what the game owns for the whole run and
  * checks that it owns no more (kept.c), and VLIM_FAIL makes a start-up step
  * fail on purpose (fail_on_purpose.c).
  *
@@ -59,12 +60,9 @@
 
 #include "shim.h"
 
-static const unsigned long DEFAULT_RANDOM_FRAMES = 100000;
-
 unsigned long framesFlipped;
 static int configured;
 static int virtualTime;
-static int randomInput;
 static Uint32 virtualTicks = 1;  /* never 0, which the game takes as "not timed yet" */
 static Uint32 tickStep;          /* added to every reading, modulo 2^32 as the ticks wrap */
 
@@ -116,7 +114,7 @@ static void recordFlipTime(void)
     flipTimes[0] = n; /* after the time, so a reader never sees an unset slot */
 }
 
-/* Read once, at the first wrapped call: the script or the soak's seed. */
+/* Read once, at the first wrapped call. */
 static void configure(void)
 {
     if (configured)
@@ -124,14 +122,6 @@ static void configure(void)
     configured = 1;
     const char* env = getenv("VLIM_VIRTUAL_TIME");
     virtualTime = env && !strcmp(env, "1");
-    const char* seed = getenv("VLIM_RANDOM_SEED");
-    if (seed && *seed) {
-        const char* frames = getenv("VLIM_RANDOM_FRAMES");
-        randomInput = 1;
-        virtualTime = 1;  /* a 10 s stall must not take 10 s */
-        soakStart(strtoull(seed, NULL, 0), frames && *frames ? strtoul(frames, NULL, 0) : DEFAULT_RANDOM_FRAMES);
-        return;
-    }
     const char* script = getenv("VLIM_SCRIPT");
     if (script && *script)
         scriptRead(script);
@@ -143,10 +133,7 @@ int SDL_PollEvent(SDL_Event* event)
     configure();
     /* Through SDL's own queue, so the game sees them as it would see real
      * input. */
-    if (randomInput)
-        soakPushEvents();
-    else
-        scriptPushEvents();
+    scriptPushEvents();
     return real_SDL_PollEvent(event);
 }
 
@@ -156,9 +143,9 @@ int SDL_Flip(SDL_Surface* screen)
     recordFlipTime();
     configure();
     ++framesFlipped;
-    const int pause = !randomInput && scriptFrameDone(screen);
+    const int pause = scriptFrameDone(screen);
     checkKeptTexts();
-    virtualTicks += randomInput ? soakFrameDone() : VIRTUAL_FRAME_MS;
+    virtualTicks += VIRTUAL_FRAME_MS;
     const int flipped = real_SDL_Flip(screen);
     if (pause)
         raise(SIGSTOP);

@@ -3,13 +3,15 @@
 # arguments. What they set for the caller is named below; their own state
 # lives in variables starting with harness_.
 #
-#   use_build DIR     VLIM, LAUNCHER, GAME_SCRIPT, FONT and
+#   use_build DIR     VLIM, SCRIPTED, LAUNCHER, GAME_SCRIPT, FONT and
 #                     SANITIZED of build tree DIR, and the game's colours and
 #                     sizes (WALL_RGB, HEAD_COLUMN, ...: game_constants.cpp)
 #   make_work NAME    WORK, a scratch folder, removed at exit unless the caller
 #                     failed; whatever the harness started is ended at exit
 #   start_xvfb SIZE   DISPLAY
 #   start_scripted VAR DIR SCRIPT, start_game VAR DIR CMD...: the pid in VAR
+#   shipped_game      run_game and start_scripted play the shipped VLIM from
+#                     then on, not the scripted platform
 #   STANDARD_RECORD, STANDARD_SPLIT_FRAME: the record that standard_run
 #                     makes, and the frame after which its split is pressed
 #
@@ -22,6 +24,8 @@ use_build()
     . "$1/tests/game/harness.env"
     harness_constants=$("$GAME_CONSTANTS") || { echo "harness: $GAME_CONSTANTS failed" >&2; exit 2; }
     eval "$harness_constants"
+    harness_game=$SCRIPTED
+    harness_preload=""
     # What would steer the game, its script player or SDL from the caller's
     # environment: every run below sets its own.
     unset VLIM_SCRIPT VLIM_VIRTUAL_TIME VLIM_RANDOM_SEED VLIM_RANDOM_FRAMES VLIM_FAIL VLIM_FLIP_TIMES \
@@ -68,6 +72,16 @@ harness_at_exit()
 
 # ---- Running the game ----
 
+# From here on run_game and start_scripted play the shipped executable under
+# the preloaded script player, which reads the same scripts: for what proves
+# the executable's own start-up and calls, where the scripted platform's
+# would prove nothing.
+shipped_game()
+{
+    harness_game=$VLIM
+    harness_preload=$GAME_SCRIPT
+}
+
 # Makes $1 a directory the game can run in, "font.ttf" there the test font,
 # and prints it.
 make_game_dir()
@@ -77,7 +91,8 @@ make_game_dir()
     echo "$1"
 }
 
-# Runs the game headless in directory $1 on virtual time, driven by the
+# Runs the game (the scripted platform's, or the shipped one after
+# shipped_game) headless in directory $1 on virtual time, driven by the
 # script file $2 ("" for none), through the command in the remaining
 # arguments if any (another user, a namespace, env VAR=value, valgrind with
 # --trace-children=yes). Returns the game's exit status.
@@ -87,7 +102,7 @@ run_game()
     harness_script=$2
     shift 2
     (cd "$harness_dir" && "$@" env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy VLIM_VIRTUAL_TIME=1 \
-        VLIM_SCRIPT="$harness_script" LD_PRELOAD="$GAME_SCRIPT" "$VLIM" >"$harness_dir.out" 2>"$harness_dir.err")
+        VLIM_SCRIPT="$harness_script" LD_PRELOAD="$harness_preload" "$harness_game" >"$harness_dir.out" 2>"$harness_dir.err")
 }
 
 # Starts the game as run_game does, in the background: in directory $2,
@@ -99,7 +114,7 @@ start_scripted()
     harness_dir=$2
     harness_script=$3
     (cd "$harness_dir" && shift 3 && exec env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy VLIM_VIRTUAL_TIME=1 \
-        VLIM_SCRIPT="$harness_script" LD_PRELOAD="$GAME_SCRIPT" "$@" "$VLIM" >"$harness_dir.out" 2>"$harness_dir.err") &
+        VLIM_SCRIPT="$harness_script" LD_PRELOAD="$harness_preload" "$@" "$harness_game" >"$harness_dir.out" 2>"$harness_dir.err") &
     echo $! >>"$WORK/.pids"
     eval "$1=$!"
 }

@@ -1,9 +1,10 @@
 #!/bin/sh
-# The real game under valgrind's memcheck, headless, for the standard run:
+# The game's frame loop on the scripted platform under valgrind's memcheck,
+# for the standard run:
 # the title screen, a start, a split, the merge, the death and the title
 # screen again. No invalid read or write, no use of uninitialised values,
 # nothing definitely lost. What the game keeps for the whole run is held by
-# the script player and so stays reachable (see kept.c).
+# the platform's kept.c and so stays reachable.
 set -eu
 . "$(dirname "$0")/harness.sh"
 use_build "$1"

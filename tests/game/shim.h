@@ -1,8 +1,11 @@
 /* The script player, game_script.so, preloaded into the unmodified game (its
- * use is described in game_script.c). Each part wraps the calls of its job:
- * game_script.c the frame, its clocks and its input; script.c the script
- * file; soak_input.c the soak's random input; kept.c what the game keeps for
- * the whole run; fail_on_purpose.c start-up failures. */
+ * use is described in game_script.c), and the scripted platform
+ * (platform/scripted/), which shares its script and its checks. Each part
+ * does one job: game_script.c (the preload) and platform/scripted/main.cpp
+ * the frame, its clocks and its input; script.c the script file;
+ * soak_input.c the soak's random input (scripted platform only); kept.c what
+ * the game keeps for the whole run; fail_on_purpose.c start-up failures (the
+ * preload only). */
 #ifndef VLIM_TESTS_GAME_SHIM_H
 #define VLIM_TESTS_GAME_SHIM_H
 
@@ -35,7 +38,7 @@ void* realFunction(const char* name);
  * in virtual and in real time alike. */
 void stepClock(long ms);
 
-/* Frames the game has presented so far (its calls of SDL_Flip). */
+/* Frames the game has presented so far. */
 extern unsigned long framesFlipped;
 
 /* Reads the script file at path; a script that cannot be played ends the

@@ -1,7 +1,7 @@
 #!/bin/sh
-# A long soak of the real game, headless: 100,000 frames of seeded random
-# input (the script player's random mode, soak_input.c) with floods of events,
-# frames of 0 ms and stalls of 0.5 s and 10 s. In the sanitizer build every
+# A long soak of the game's frame loop on the scripted platform: 100,000
+# frames of seeded random input (platform/scripted/soak_input.c) with floods
+# of events, frames of 0 ms and stalls of 0.5 s and 10 s. In the sanitizer build every
 # report is fatal, and leaks are checked at exit. Memory must stay flat: the
 # resident size after the last frame may exceed the one after frame 10,000 by
 # 1 MiB at most; the title screen renders and frees six texts each frame, so

@@ -4,6 +4,7 @@
 set -eu
 . "$(dirname "$0")/harness.sh"
 use_build "$1"
+shipped_game
 make_work startup
 
 # No display: the X11 driver pointed at a display number with no server.

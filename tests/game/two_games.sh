@@ -1,5 +1,5 @@
 #!/bin/sh
-# Two games in one folder at once, on virtual time. The second has read the
+# Two games in one folder at once, on the scripted platform's virtual time. The second has read the
 # record at start-up and waits on its title screen while the first plays the
 # standard run and saves its record; then the second plays a weaker run and
 # saves. It must not put its weaker record over the better one.

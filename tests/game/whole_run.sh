@@ -1,6 +1,7 @@
 #!/bin/sh
-# The standard run of the real game, headless, on virtual time: start a run,
-# split, merge, fly on, die, see the title screen, quit. Then the record file
+# The standard run of the game's frame loop on the scripted platform, on
+# virtual time: start a run, split, merge, fly on, die, see the title screen,
+# quit. Then the record file
 # must hold exactly this run's figures, and later runs must leave a record
 # they do not beat alone.
 set -eu

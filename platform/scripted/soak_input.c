@@ -22,7 +22,7 @@
  * Memory: the resident size is read after frame 10,000 and after the last;
  * one summary line on standard error gives both, with the frames per second.
  */
-#include "shim.h"
+#include "tests/game/shim.h"
 #include "tests/support/events.h"
 
 #include <stdint.h>
