@@ -2,12 +2,15 @@
  * made to produce: VLIM_FAIL=<step> makes one start-up step fail the way its
  * library reports failure. "video-mode": SDL_SetVideoMode gives null;
  * "ttf-init": TTF_Init gives -1; "joystick": one joystick is present and
- * SDL_JoystickOpen gives null. */
+ * SDL_JoystickOpen gives null. And a player's timing no script can have:
+ * VLIM_START_AT_WINDOW=1 queues Return as the window appears, before any
+ * poll of the game's. */
 #include <SDL_ttf.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "shim.h"
+#include "tests/support/events.h"
 
 static int failing(const char* step)
 {
@@ -23,7 +26,13 @@ SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
     REAL(SDL_SetVideoMode);
     if (failing("video-mode"))
         return NULL;
-    return real_SDL_SetVideoMode(width, height, bpp, flags);
+    SDL_Surface* screen = real_SDL_SetVideoMode(width, height, bpp, flags);
+    const char* start = getenv("VLIM_START_AT_WINDOW");
+    if (screen && start && !strcmp(start, "1")) {
+        SDL_Event press = keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_NONE);
+        SDL_PushEvent(&press);
+    }
+    return screen;
 }
 
 int TTF_Init(void)

@@ -69,6 +69,22 @@ fail_on_purpose joystick "10 keydown return
 dump_pixels "$game/run.bmp" "$WORK/joystick-run.txt"
 [ "$(count_in_head "$WORK/joystick-run.txt" "$BAND_RGB")" -gt 0 ] || fail "joystick: no band in play after Return"
 
+# A Start pressed as the window appears is kept, on both SDL 1.2 libraries
+# (the classic one empties its whole queue when an event type is ignored):
+# Return queued as SDL_SetVideoMode returns has started a run by frame 3.
+# (No leak check on the compatibility layer: SDL 2 leaves libdbus's.)
+compat=$(ls -d /usr/lib/*/sdl12-compat 2>/dev/null | head -n 1)
+for sdl in classic ${compat:+compat}; do
+    game=$(make_game_dir "$WORK/start-at-window-$sdl")
+    printf '%s\n' "3 snapshot run.bmp" "5 keydown c ctrl" >"$game.script"
+    case $sdl in classic) path="" leaks=1 ;; *) path=$compat leaks=0 ;; esac
+    play_game 0 "$game" "$game.script" env VLIM_START_AT_WINDOW=1 LD_LIBRARY_PATH="$path" \
+        ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=$leaks"
+    dump_pixels "$game/run.bmp" "$game.txt"
+    is_fresh_band_in_play "$game.txt" || fail "$sdl: Return as the window appeared was lost (run.bmp)"
+done
+[ -n "$compat" ] || echo "note: libsdl1.2-compat is not installed: a Start at the window tested on the classic library only"
+
 # The launcher. Without HOME (and no XDG_DATA_HOME) there is no folder for
 # the record: one line, status 1, nothing made at the root.
 # Runs the launcher ($launcher, the build's unless said otherwise) from
