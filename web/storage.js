@@ -1,9 +1,10 @@
 // The record's folder in the browser (linked before the game's code with
 // --pre-js): "highscore.dat" lives in /vlim, which IndexedDB keeps between
 // visits through Emscripten's IDBFS. The folder is loaded before the game
-// starts and stored after each save (RecordStorage.cpp). Where the browser
-// refuses storage (a private window, IndexedDB blocked) the game plays on
-// with the folder in memory and the page says the record will not be kept.
+// starts and stored after each save (commitRecordFolder in Services.cpp).
+// Where the browser refuses storage (a private window, IndexedDB blocked)
+// the game plays on with the folder in memory and the page says the record
+// will not be kept.
 
 var RECORD_FOLDER = '/vlim';
 var STORAGE_TIMEOUT_MS = 5000;  // a browser that never answers has refused

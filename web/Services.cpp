@@ -1,19 +1,21 @@
-// The browser's clocks. A page has no processor time of its own
-// (Emscripten's clock() is wall time, sleeps included), so the game's work
-// is wall time less the time the frame loop spent waiting: this file's
-// SDL_Delay, linked in place of Emscripten's, sleeps through Asyncify and
-// counts what it slept.
+// The platform's services in the browser.
 //
-// A hidden page pauses the game: SDL_Delay does not return while the page
+// A page has no processor time of its own (Emscripten's clock() is wall
+// time, sleeps included), so the game's work is wall time less the time the
+// frame loop spent waiting: waitTicks sleeps through Asyncify and counts
+// what it slept.
+//
+// A hidden page pauses the game: waitTicks does not return while the page
 // is hidden, and the time it was hidden is taken out of both clocks the game
-// reads (this file's SDL_GetTicks and the processor clock), so when it is
-// shown again the run goes on where it was, with no frames to catch up.
+// reads (readTicks and the processor clock), so when it is shown again the
+// run goes on where it was, with no frames to catch up.
 #include <SDL.h>
 #include <emscripten.h>
 
 #include <cstdint>
 
-#include "bands/RunClock.h"
+#include "platform/Platform.h"
+#include "platform/sdl/SdlScreen.h"
 
 // Milliseconds since the page started, less the time it has been hidden;
 // it stands still while the page is hidden. The first reading starts the
@@ -50,20 +52,33 @@ EM_ASYNC_JS(void, waitUntilShown, (), {
     await new Promise(function(resolve) { clock.whenShown.push(resolve); });
 });
 
-namespace {
-double sleptMs = 0.0;      // in SDL_Delay since the page started, shown
-double delayEndMs = -1.0;  // when the last SDL_Delay returned; -1 before the first
-}  // namespace
-
-// Tells the page how long the frame before this wait worked (the loop's one
-// SDL_Delay a frame) and how long it then slept; the page keeps the counts
-// for the benchmark.
+// Tells the page how long the frame before this wait worked (the loop waits
+// once a frame) and how long it then slept; the page keeps the counts for
+// the benchmark.
 EM_JS(void, reportFrame, (double workMs, double sleptMs), {
     if (Module.onFrame)
         Module.onFrame(workMs, sleptMs);
 });
 
-extern "C" void SDL_Delay(Uint32 ms)
+// The page loads the record's folder from IndexedDB before the game starts
+// (storage.js); this writes it back and resolves once it is stored.
+EM_ASYNC_JS(void, storeRecordFolder, (), {
+    await Module.storeRecordFolder();
+});
+
+namespace {
+double sleptMs = 0.0;     // in waitTicks since the page started, shown
+double waitEndMs = -1.0;  // when the last waitTicks returned; -1 before the first
+}  // namespace
+
+// Emscripten's SDL_GetTicks follows Date.now(), which jumps with the wall
+// clock and runs on while the page is hidden.
+uint32_t readTicks()
+{
+    return static_cast<uint32_t>(static_cast<uint64_t>(visibleNow()));
+}
+
+void waitTicks(uint32_t ms)
 {
     const double start = visibleNow();
     emscripten_sleep(ms);
@@ -76,16 +91,14 @@ extern "C" void SDL_Delay(Uint32 ms)
     }
     const double end = visibleNow();
     sleptMs += end - start;
-    if (delayEndMs >= 0.0)
-        reportFrame(start - delayEndMs, end - start);
-    delayEndMs = end;
+    if (waitEndMs >= 0.0)
+        reportFrame(start - waitEndMs, end - start);
+    waitEndMs = end;
 }
 
-// Emscripten's follows Date.now(), which jumps with the wall clock and runs
-// on while the page is hidden.
-extern "C" Uint32 SDL_GetTicks()
+void presentScreen(Screen* screen)
 {
-    return static_cast<Uint32>(static_cast<uint64_t>(visibleNow()));
+    SDL_Flip(surfaceOf(screen));
 }
 
 clock_t readProcessorClock()
@@ -94,4 +107,10 @@ clock_t readProcessorClock()
     // takes its differences through the unsigned type.
     const double workMicros = (visibleNow() - sleptMs) * 1000.0;
     return static_cast<clock_t>(static_cast<uint32_t>(static_cast<uint64_t>(workMicros)));
+}
+
+// A save that returned is one a reload finds.
+void commitRecordFolder()
+{
+    storeRecordFolder();
 }
