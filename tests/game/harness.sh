@@ -240,11 +240,14 @@ start_xvfb()
     command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
     # Xvfb takes the first display that looks free, and two started at once
     # may both go for it: one starts at a time, under a lock beside X's own
-    # in /tmp. It writes the number once it listens.
+    # in /tmp. It writes the number once it listens. Without -noreset it
+    # resets whenever its last client leaves, and drops a client that is
+    # connecting meanwhile ("Can't open display"): the probe below, xdpyinfo
+    # in the launcher and the game or xdotool after them.
     exec 9>>/tmp/.vlim-xvfb.lock
     flock 9
     rm -f "$WORK/display"
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$WORK/display" 9>&- >"$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$WORK/display" 9>&- >"$WORK/xvfb.log" 2>&1 &
     harness_xvfb=$!
     echo $harness_xvfb >>"$WORK/.pids"
     harness_tries=0
