@@ -277,6 +277,25 @@ game_window()
     echo "$harness_window"
 }
 
+# Takes a screenshot of window $1 as $WORK/$2.png, its pixels in $2.txt.
+window_shot()
+{
+    import -window "$1" "$WORK/$2.png" || fail "import cannot take a screenshot of window $1"
+    dump_pixels "$WORK/$2.png" "$WORK/$2.txt"
+}
+
+# Takes screenshots of window $1 (window_shot as $3) until check $2 passes on
+# one; fails, saying $4 or that $2 never held, once one taken 10 s on fails:
+# on a busy machine a screenshot and its checks alone can take 10 s.
+wait_for_window()
+{
+    harness_until=$(($(date +%s) + 10))
+    until harness_taken=$(date +%s) && window_shot "$1" "$3" && "$2" "$WORK/$3.txt"; do
+        [ "$harness_taken" -lt "$harness_until" ] || fail "${4:-$2 never held on the screen}: see $3.png"
+        sleep 0.25
+    done
+}
+
 # Fails unless window $1 is named "vlim" and shows an icon. The classic
 # library hands the icon over as a pixmap in WM_HINTS; SDL 2 under the
 # compatibility layer as _NET_WM_ICON, whose pixels are read here: one icon of

@@ -10,21 +10,9 @@ use_build "$1"
 { command -v xdotool && command -v xev; } >/dev/null || { echo "SKIP: no xdotool or no xev"; exit 77; }
 make_work focus
 
-# Screenshots of the game's window ($WORK/$2.png, its pixels in $2.txt) until
-# check $1 passes on one; after 10 s, fails saying $3.
-shot()
-{
-    import -window "$window" "$WORK/$1.png" || fail "import cannot take a screenshot"
-    dump_pixels "$WORK/$1.png" "$WORK/$1.txt"
-}
-wait_for_screen()
-{
-    deadline=$(($(date +%s) + 10))
-    until shot "$2" && "$1" "$WORK/$2.txt"; do
-        [ "$(date +%s)" -lt "$deadline" ] || fail "${3:-$1 never held on the screen}: see $2.png"
-        sleep 0.1
-    done
-}
+# Screenshots of the game's window.
+shot() { window_shot "$window" "$@"; }
+wait_for_screen() { wait_for_window "$window" "$@"; }
 band_shown() { [ "$(count_in_head "$1" "$BAND_RGB")" -gt 0 ]; }
 
 # From the title screen, so that any band seen is the new one: Return starts

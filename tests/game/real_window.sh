@@ -19,25 +19,13 @@ start_game pid "$game" env LD_PRELOAD="$GAME_SCRIPT" "$VLIM"
 window=$(game_window)
 xdotool windowfocus --sync "$window"
 
-# Takes screenshots of the game's window until check $1 passes on one (about
-# 10 s at most); the last one is left in $WORK/$2.png. Of the window, not the
-# whole screen: classic SDL 1.2 maps it at the screen's top left corner, the
-# compatibility layer over SDL 2 in its middle.
-wait_for_screen()
-{
-    for _ in $(seq 40); do
-        import -window "$window" "$WORK/$2.png" || fail "import cannot take a screenshot"
-        dump_pixels "$WORK/$2.png" "$WORK/$2.txt"
-        "$1" "$WORK/$2.txt" && return 0
-        sleep 0.25
-    done
-    fail "$1 never held on the screen: see $2.png"
-}
-
-wait_for_screen is_title_screen title
+# Screenshots of the game's window, not of the whole screen: classic SDL 1.2
+# maps it at the screen's top left corner, the compatibility layer over SDL 2
+# in its middle.
+wait_for_window "$window" is_title_screen title
 expect_name_and_icon "$window"
 xdotool key Return
-wait_for_screen is_fresh_band_in_play run
+wait_for_window "$window" is_fresh_band_in_play run
 [ "$(count_colour "$WORK/run.txt" "$TEXT_RGB" 30 0 250 80)" -lt 20 ] || fail "the title word stayed up during the run"
 
 xdotool key ctrl+c
