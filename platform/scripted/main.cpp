@@ -106,6 +106,26 @@ void commitRecordFolder()
     sync();
 }
 
+namespace {
+
+// The soak presses the buttons of the game's own table.
+void useGameButtons()
+{
+    const ButtonTable& joystick = buildJoystickTable();
+    int steering[16], steeringCount = 0, split = -1, start = -1, select = -1;
+    for (int i = 0; i < joystick.count; ++i) {
+        const ButtonBinding& b = joystick.bindings[i];
+        if ((b.button == GameButton::Up || b.button == GameButton::Down) && steeringCount < 16)
+            steering[steeringCount++] = b.code;
+        int& first = b.button == GameButton::Split ? split : b.button == GameButton::Start ? start : select;
+        if (b.button != GameButton::Up && b.button != GameButton::Down && first < 0)
+            first = b.code;
+    }
+    soakUseButtons(steering, steeringCount, split, start, select, joystick.stickAxis);
+}
+
+}  // namespace
+
 int main()
 {
     const char* timeMode = getenv("VLIM_VIRTUAL_TIME");
@@ -115,6 +135,7 @@ int main()
     if (seed && *seed) {
         const char* frames = getenv("VLIM_RANDOM_FRAMES");
         randomInput = virtualTime = true;  // a 10 s stall must not take 10 s
+        useGameButtons();
         soakStart(strtoull(seed, nullptr, 0), frames && *frames ? strtoul(frames, nullptr, 0) : 100000);
     } else if (script && *script) {
         scriptRead(script);

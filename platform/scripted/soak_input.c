@@ -68,42 +68,24 @@ typedef struct {
     int held;
 } Control;
 
-/* The joystick numbers of the build's button table, which VLIM_BUTTONS
- * names (the harness passes it on): "gp2x" or "pad". Controls: steering
- * first, then the two splits. */
+/* The joystick numbers of the build's button table (soakUseButtons, from
+ * the game's own). Controls: steering first, then the two splits. */
 typedef struct {
-    Control controls[10];
+    Control controls[16];
     int steeringControls;
     int start, select;
-    Uint8 ignored[13];
+    Uint8 ignored[32];
+    int ignoredCount;
     Uint8 unreadAxes[2];  /* axes that steer nothing */
 } ButtonTable;
 
-/* GP2X Up, Up-Left, Up-Right, Down-Left, Down, Down-Right; B splits. */
-static const ButtonTable GP2X_TABLE = {
-    {{1, SDLK_UP, 0}, {1, SDLK_DOWN, 0},
-     {0, 0, 0}, {0, 1, 0}, {0, 7, 0}, {0, 3, 0}, {0, 4, 0}, {0, 5, 0},
-     {1, SDLK_SPACE, 0}, {0, 13, 0}},
-    8, 8, 9,
-    {2, 6, 10, 11, 12, 14, 15, 16, 17, 18, 19, 31, 255},
-    {0, 1},
-};
-/* A standard pad in SDL 2's controller order: the d-pad's Up and Down;
- * South splits (East too); Start, Back. Its left stick's up-down axis (1)
- * steers, so only the others are unread. */
-static const ButtonTable PAD_TABLE = {
-    {{1, SDLK_UP, 0}, {1, SDLK_DOWN, 0}, {0, 11, 0}, {0, 12, 0},
-     {1, SDLK_SPACE, 0}, {0, 0, 0}},
-    4, 6, 4,
-    {2, 3, 5, 7, 8, 9, 10, 13, 14, 15, 19, 31, 255},
-    {0, 2},
-};
 static ButtonTable table;
 #define controls table.controls
 #define STEERING_CONTROLS table.steeringControls
 #define BUTTON_START table.start
 #define BUTTON_SELECT table.select
 #define IGNORED_BUTTONS table.ignored
+#define IGNORED_BUTTON_COUNT table.ignoredCount
 
 /* Keys the game does not map, 'c' among them (it quits only with Control). */
 static const SDLKey IGNORED_KEYS[] = {
@@ -146,7 +128,7 @@ static SDL_Event ignoredEvent(void)
     case 1: return key(0, IGNORED_KEYS[randomBelow(COUNT(IGNORED_KEYS))], KMOD_NONE);
     case 2: return key(0, SDLK_c, KMOD_LCTRL);        /* releasing Control+C */
     case 3: return key(0, SDLK_RETURN, KMOD_NONE);    /* releasing Return */
-    case 4: return button((int)randomBelow(2), IGNORED_BUTTONS[randomBelow(COUNT(IGNORED_BUTTONS))]);
+    case 4: return button((int)randomBelow(2), IGNORED_BUTTONS[randomBelow((unsigned)IGNORED_BUTTON_COUNT)]);
     case 5: return button(0, randomBelow(2) ? BUTTON_START : BUTTON_SELECT);  /* their releases */
     case 6:
         e.type = SDL_MOUSEMOTION;
@@ -293,10 +275,35 @@ static void printSummary(unsigned long textsRendered)
             textsRendered);
 }
 
+void soakUseButtons(const int* steering, int steeringCount, int split, int start, int select, int stickAxis)
+{
+    Control* c = controls;
+    *c++ = (Control){1, SDLK_UP, 0};
+    *c++ = (Control){1, SDLK_DOWN, 0};
+    for (int i = 0; i < steeringCount; ++i)
+        *c++ = (Control){0, steering[i], 0};
+    STEERING_CONTROLS = (int)(c - controls);
+    *c++ = (Control){1, SDLK_SPACE, 0};
+    *c++ = (Control){0, split, 0};
+    BUTTON_START = start;
+    BUTTON_SELECT = select;
+    /* Every low number the table does not hold, and two far out. */
+    IGNORED_BUTTON_COUNT = 0;
+    for (int b = 0; b < 20; ++b) {
+        int bound = b == split || b == start || b == select;
+        for (int i = 0; i < steeringCount; ++i)
+            bound |= b == steering[i];
+        if (!bound)
+            IGNORED_BUTTONS[IGNORED_BUTTON_COUNT++] = (Uint8)b;
+    }
+    IGNORED_BUTTONS[IGNORED_BUTTON_COUNT++] = 31;
+    IGNORED_BUTTONS[IGNORED_BUTTON_COUNT++] = 255;
+    table.unreadAxes[0] = 0;
+    table.unreadAxes[1] = stickAxis == 1 ? 2 : 1;
+}
+
 void soakStart(unsigned long long seed, unsigned long frames)
 {
-    const char* buttons = getenv("VLIM_BUTTONS");
-    table = buttons && !strcmp(buttons, "pad") ? PAD_TABLE : GP2X_TABLE;
     rngState = seed;
     lastFrame = frames;
 }

@@ -53,6 +53,10 @@ int scriptFrameDone(SDL_Surface* screen);
 
 /* Plans `frames` frames of random input drawn from seed, then a quit. */
 void soakStart(unsigned long long seed, unsigned long frames);
+/* The build's joystick table, as the game reads it: its steering buttons,
+ * its first split button, Start, Select, and its steering axis (-1: none).
+ * Call before soakStart. */
+void soakUseButtons(const int* steering, int steeringCount, int split, int start, int select, int stickAxis);
 /* Pushes what the current frame still has to deliver, as far as SDL's queue
  * takes it; called at every poll, so a flood larger than the queue goes in
  * as the game drains it, within the same frame. */

@@ -25,7 +25,7 @@ esac
 
 game=$(make_game_dir "$WORK/game")
 status=0
-run_game "$game" "" env VLIM_RANDOM_SEED="$SEED" VLIM_RANDOM_FRAMES="$FRAMES" VLIM_BUTTONS="$BUTTONS" || status=$?
+run_game "$game" "" env VLIM_RANDOM_SEED="$SEED" VLIM_RANDOM_FRAMES="$FRAMES" || status=$?
 
 summary=$(grep '^soak: ' "$game.err" || true)
 [ -n "$summary" ] && echo "seed $SEED: $summary"

@@ -72,14 +72,9 @@ printf '%s' "-1 1000 0.1" >"$game/highscore.dat"
 play_game 0 "$game" "$WORK/run.script"
 expect_file "$game/highscore.dat" "-1 1000 $expected_time"
 
-# The same run on the joystick's buttons, by the build's table: on the
-# handheld's, Start (8), B (13) to split, Down (4) and Up (0) together, and
-# Select (9) to quit; on a standard pad's, Start (6), South (0), the d-pad's
-# Down (12) and Up (11), and Back (4).
-case $BUTTONS in
-    gp2x) start=8 split=13 down=4 up=0 quit=9 ;;
-    *) start=6 split=0 down=12 up=11 quit=4 ;;
-esac
+# The same run on the joystick's buttons, by the build's own table
+# (game_constants prints it): Start, Split, Down and Up together, Select.
+start=$JOY_START split=$JOY_SPLIT down=$JOY_DOWN up=$JOY_UP quit=$JOY_SELECT
 game=$(make_game_dir "$WORK/buttons")
 sed -e "s/keydown return/joydown $start/" -e "s/keydown space/joydown $split/" -e "s/keyup space/joyup $split/" \
     -e "s/keydown down/joydown $down/" -e "s/keydown up/joydown $up/" -e "s/keyup up/joyup $up/" \

@@ -8,6 +8,7 @@
 #include "app/Screens.h"
 #include "bands/Band.h"
 #include "cave/Cave.h"
+#include "platform/sdl/ButtonTables.h"
 #include "tests/game/shim.h"
 
 // The script player is C and cannot include the game's headers.
@@ -31,6 +32,12 @@ int main()
     std::printf("CAVE_FORMULA='%g %g %g %d %d'\n", CEILING_COLUMNS_PER_RADIAN, FLOOR_COLUMNS_PER_RADIAN, WALL_AMPLITUDE,
                 CEILING_MIDLINE, FLOOR_MIDLINE);
     std::printf("WINDOW_ICON_SIZE=%d\n", WINDOW_ICON_SIZE);
+    // The first joystick button of each game button in the build's table
+    // (printed from the last, so that the first is the one assigned last).
+    const char* const names[GAME_BUTTON_COUNT] = {"UP", "DOWN", "SPLIT", "START", "SELECT"};
+    const ButtonTable& joystick = buildJoystickTable();
+    for (int i = joystick.count - 1; i >= 0; --i)
+        std::printf("JOY_%s=%d\n", names[int(joystick.bindings[i].button)], joystick.bindings[i].code);
     std::printf("VIRTUAL_CPU_MICROS_PER_FRAME=%d\n", VIRTUAL_CPU_MICROS_PER_FRAME);
     std::printf("SHIM_STATUS_LEAK=%d SHIM_STATUS_OVERRUN=%d SHIM_STATUS_BAD_SCRIPT=%d\n", SHIM_STATUS_LEAK,
                 SHIM_STATUS_OVERRUN, SHIM_STATUS_BAD_SCRIPT);
