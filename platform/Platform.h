@@ -49,10 +49,12 @@ struct InputEvent {
     GameButton button;  // Pressed and Released only
 };
 
-// The next input event in arrival order; false when none is queued. A
-// platform reports each of its keys and buttons once while it is held: a
-// press of one that is already down, and a release of one that is not, are
-// never passed on; FocusLost forgets what was held.
+// The next input event in arrival order; false when none is queued. The
+// game counts Up and Down, so a platform passes on a steering input's press
+// only while that input is up and its release only while it is down (one
+// pressed in another window and released here takes nothing back), and
+// forgets what was held at FocusLost. Every other press and release is
+// passed on as it comes.
 bool pollInputEvent(InputEvent& event);
 
 // ---- Services ----

@@ -36,6 +36,9 @@ constexpr int countOf(const ButtonBinding (&)[N])
     return N;
 }
 
+// HeldInputs keeps a table's held inputs in 32 bits.
+static_assert(countOf(KEYS) <= 32 && countOf(GP2X) <= 32 && countOf(PAD) <= 32, "a table of at most 32");
+
 constexpr ButtonTable JOYSTICK_TABLES[] = {
     {"gp2x", GP2X, countOf(GP2X), -1},
     {"pad", PAD, countOf(PAD), PAD_LEFT_Y},
