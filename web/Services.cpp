@@ -12,7 +12,10 @@
 #include <SDL.h>
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
+
+#include "app/HighScore.h"
 
 #include "platform/Platform.h"
 #include "platform/sdl/SdlScreen.h"
@@ -60,10 +63,41 @@ EM_JS(void, reportFrame, (double workMs, double sleptMs), {
         Module.onFrame(workMs, sleptMs);
 });
 
-// The page loads the record's folder from IndexedDB before the game starts
-// (storage.js); this writes it back and resolves once it is stored.
+namespace {
+
+// Where storage.js puts the record IndexedDB holds while it stores a save,
+// for betterRecord to read.
+const char* const STORED_RECORD = "/tmp/stored-record";
+
+// The better of each figure of the record in the folder and the stored
+// one, each read as the game reads its file: the text to store.
+const char* betterRecord()
+{
+    int32_t score = 0, storedScore = 0;
+    double time = 0.0, storedTime = 0.0;
+    readHighScoreFile(score, time);
+    readHighScoreFile(storedScore, storedTime, STORED_RECORD);
+    static char text[64];
+    formatHighScore(text, sizeof text, std::max(score, storedScore), std::max(time, storedTime));
+    return text;
+}
+
+}  // namespace
+
+// storage.js calls betterRecord inside the transaction that stores the
+// record (so no other tab's save comes between the read and the write),
+// while the game waits in storeRecordFolder or sleeps in waitTicks.
+// better is betterRecord's place in the function table.
+EM_JS(void, offerBetterRecord, (intptr_t better, const char* storedPath), {
+    Module.betterRecord = { path: UTF8ToString(storedPath), text: function() { return UTF8ToString(wasmTable.get(better)()); } };
+});
+namespace {
+const bool offered = (offerBetterRecord(reinterpret_cast<intptr_t>(&betterRecord), STORED_RECORD), true);
+}  // namespace
+
+// Resolves once IndexedDB has the record, or has failed to take it in time.
 EM_ASYNC_JS(void, storeRecordFolder, (), {
-    await Module.storeRecordFolder();
+    await Module.storeRecord();
 });
 
 namespace {
@@ -109,7 +143,9 @@ clock_t readProcessorClock()
     return static_cast<clock_t>(static_cast<uint32_t>(static_cast<uint64_t>(workMicros)));
 }
 
-// A save that returned is one a reload finds.
+// A save that returned is one a reload finds, kept with the better of each
+// figure of whatever another tab stored meanwhile. The save's own fsync
+// stores nothing: the folder is in memory.
 void commitRecordFolder()
 {
     storeRecordFolder();

@@ -119,6 +119,14 @@ function start() {
       console.info('vlim: no storage for the record: ' + why);
       say('This browser does not keep data for this page, so your record will not be kept.', true);
     },
+    onRecordNotFile: function () {
+      vlim.recordKept = false;
+      say('The stored highscore.dat is not a file, so your record cannot be kept.', true);
+    },
+    onRecordNotStored: function (why) {
+      console.info('vlim: the record was not stored: ' + why);
+      say('Your record could not be stored this time.', true);
+    },
     onRuntimeInitialized: function () {
       if (vlim.recordKept)
         say('');

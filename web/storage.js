@@ -1,111 +1,158 @@
-// The record's folder in the browser (linked before the game's code with
-// --pre-js): "highscore.dat" lives in /vlim, which IndexedDB keeps between
-// visits through Emscripten's IDBFS. The folder is loaded before the game
-// starts and stored after each save (commitRecordFolder in Services.cpp).
-// Where the browser refuses storage (a private window, IndexedDB blocked)
-// the game plays on with the folder in memory and the page says the record
-// will not be kept.
+// The record in the browser (linked before the game's code with --pre-js):
+// the game works in /vlim, an in-memory folder, and IndexedDB keeps its
+// "highscore.dat" between visits. The stored record is read into the folder
+// before the game starts; after each save, commitRecordFolder
+// (Services.cpp) stores it through Module.storeRecord, which reads the
+// stored record, keeps the better of each figure and writes it in one
+// read-write transaction: IndexedDB runs those one at a time across every
+// tab, so no tab's save is lost to another's. Nothing else is stored and
+// nothing is deleted. Every transfer has a time limit: a browser that is
+// slow or never answers costs the record of this visit, never a kept one,
+// and never stops the game. Where the browser refuses storage (a private
+// window, IndexedDB blocked), or the stored record is not a file, the game
+// plays on with the folder in memory and the page says the record will not
+// be kept.
 
 var RECORD_FOLDER = '/vlim';
-var STORAGE_TIMEOUT_MS = 5000;  // a browser that never answers has refused
-var recordStored = false;       // IndexedDB took the folder when it loaded
+// Where the earlier editions' IDBFS kept the folder: the record is found
+// where they stored it, in their layout, which they can read in turn.
+var RECORD_DB = RECORD_FOLDER, RECORD_DB_VERSION = 21, RECORD_STORE = 'FILE_DATA';
+var RECORD_KEY = RECORD_FOLDER + '/highscore.dat';
+var STORAGE_TIMEOUT_MS = 5000;  // a browser that has not answered by then has refused
+var recordDb = null;            // open once the stored record has loaded; null: nothing is stored
 
-// One transfer between the folder and IndexedDB at a time: work(done).
-var transfers = Promise.resolve();
-function inTurn(work) {
-  transfers = transfers.then(function () { return new Promise(work); });
-  return transfers;
-}
-
-// Another tab of the game that stores the folder says so here, and this
-// tab loads it: a save re-reads the record and keeps the better of each
-// figure, as two games in one folder do on the desktop, so a tab whose run
-// was weaker never stores over a better record from another.
-var otherTabs = typeof BroadcastChannel == 'function' ? new BroadcastChannel('vlim record folder') : null;
-
-function load(done) {
-  FS.syncfs(true, function (error) {
-    if (error)
-      storageRefused(String(error));
-    done();
-  });
-}
-
-// Calls back with null when IndexedDB opens the folder's database, or with
-// the reason it did not. IDBFS reports an open that fails inside its own
-// callbacks badly, so the page asks first.
-function probeStorage(done) {
-  var answered = false;
-  var answer = function (why) {
-    if (!answered) {
-      answered = true;
+// Calls back once with why (null: done) when work(finish) finishes, or
+// with a time-out after STORAGE_TIMEOUT_MS, after which finish does nothing.
+function inTime(what, work, done) {
+  var finished = false;
+  var finish = function (why) {
+    if (!finished) {
+      finished = true;
+      clearTimeout(timer);
       done(why);
     }
   };
-  setTimeout(function () { answer('IndexedDB did not answer'); }, STORAGE_TIMEOUT_MS);
+  var timer = setTimeout(function () { finish(what + ': IndexedDB did not answer in time'); }, STORAGE_TIMEOUT_MS);
   try {
-    var request = indexedDB.open(RECORD_FOLDER, IDBFS.DB_VERSION);
-    request.onsuccess = function () {
-      request.result.close();
-      answer(null);
+    work(finish);
+  } catch (e) {
+    finish(what + ': ' + e);
+  }
+  return function () { return finished; };
+}
+
+function isFolder(entry) {
+  return entry && typeof entry.mode == 'number' && FS.isDir(entry.mode);
+}
+
+function bytesOf(entry) {
+  var contents = entry && entry.contents;
+  if (contents instanceof ArrayBuffer)
+    return new Uint8Array(contents);
+  return ArrayBuffer.isView(contents) ? new Uint8Array(contents.buffer, contents.byteOffset, contents.byteLength)
+                                      : new Uint8Array(0);
+}
+
+// Opens the database (making its store on a first visit, as IDBFS made
+// it) and reads the stored record into the folder.
+function loadRecord(done) {
+  var db = null;
+  var finished = inTime('loading the record', function (finish) {
+    var request = indexedDB.open(RECORD_DB, RECORD_DB_VERSION);
+    request.onupgradeneeded = function () {
+      var store = request.result.objectStoreNames.contains(RECORD_STORE)
+        ? request.transaction.objectStore(RECORD_STORE) : request.result.createObjectStore(RECORD_STORE);
+      if (!store.indexNames.contains('timestamp'))
+        store.createIndex('timestamp', 'timestamp', { unique: false });
     };
     request.onerror = function (event) {
       event.preventDefault();
-      answer(String(request.error || 'IndexedDB refused'));
+      finish(String(request.error || 'IndexedDB refused'));
     };
-    request.onblocked = function () { answer('IndexedDB is blocked'); };
-    // The first visit: IDBFS makes the store when it opens the same version.
-    request.onupgradeneeded = function () {
-      request.transaction.abort();
-      answer(null);
+    request.onsuccess = function () {
+      db = request.result;
+      if (finished())  // too late: the game has started without it
+        return db.close();
+      var get = db.transaction(RECORD_STORE, 'readonly').objectStore(RECORD_STORE).get(RECORD_KEY);
+      get.onerror = function (event) {
+        event.preventDefault();
+        finish(String(get.error));
+      };
+      get.onsuccess = function () {
+        var entry = get.result;
+        if (finished())
+          return;
+        if (isFolder(entry)) {
+          FS.mkdir(RECORD_KEY);  // as the desktop's game finds it: never replaced
+          finish('not a file');
+        } else {
+          if (entry)
+            FS.writeFile(RECORD_KEY, bytesOf(entry));
+          finish(null);
+        }
+      };
     };
-  } catch (e) {
-    answer(String(e));
-  }
-}
-
-function storageRefused(why) {
-  recordStored = false;
-  if (Module.onStorageRefused)
-    Module.onStorageRefused(why);
+  }, function (why) {
+    if (why === null)
+      recordDb = db;
+    else if (db)
+      db.close();
+    done(why);
+  });
 }
 
 Module.preRun = (Module.preRun || []).concat(function () {
   FS.mkdir(RECORD_FOLDER);
-  FS.mount(IDBFS, {}, RECORD_FOLDER);
   FS.chdir(RECORD_FOLDER);
-  addRunDependency('record folder');
-  probeStorage(function (why) {
-    if (why) {
-      storageRefused(why);
-      removeRunDependency('record folder');
-      return;
-    }
-    recordStored = true;
-    inTurn(load).then(function () { removeRunDependency('record folder'); });
+  addRunDependency('record');
+  loadRecord(function (why) {
+    if (why === 'not a file')
+      Module.onRecordNotFile && Module.onRecordNotFile();
+    else if (why !== null)
+      Module.onStorageRefused && Module.onStorageRefused(why);
+    removeRunDependency('record');
   });
 });
 
-if (otherTabs) {
-  otherTabs.onmessage = function () {
-    if (recordStored)
-      inTurn(load);
-  };
-}
-
-// Stores the folder; resolves once IndexedDB has it, or at once where the
-// browser refused storage. A failure to store is said on the page, and the
-// game goes on.
-Module.storeRecordFolder = function () {
-  return inTurn(function (done) {
-    if (!recordStored)
-      return done();
-    FS.syncfs(false, function (error) {
-      if (error)
-        storageRefused(String(error));
-      else if (otherTabs)
-        otherTabs.postMessage('stored');
-      done();
+// Stores the better of each figure of the record in the folder and the
+// stored one, as Services.cpp's betterRecord reads them (the stored one
+// from its path). Resolves once IndexedDB has it, or has
+// failed, or the time is up, or at once where nothing is stored. A failure
+// is said on the page, and the game goes on.
+Module.storeRecord = function () {
+  return new Promise(function (resolve) {
+    if (!recordDb)
+      return resolve();
+    var transaction = null;
+    var finished = inTime('storing the record', function (finish) {
+      transaction = recordDb.transaction(RECORD_STORE, 'readwrite');
+      transaction.oncomplete = function () { finish(null); };
+      transaction.onabort = function () { finish(String(transaction.error || 'the store was abandoned')); };
+      var store = transaction.objectStore(RECORD_STORE);
+      var get = store.get(RECORD_KEY);
+      get.onsuccess = function () {
+        if (finished() || isFolder(get.result))
+          return transaction.abort();
+        var better = Module.betterRecord;
+        if (get.result)
+          FS.writeFile(better.path, bytesOf(get.result));
+        else if (FS.analyzePath(better.path).exists)
+          FS.unlink(better.path);
+        var text = better.text();
+        store.put({ timestamp: new Date(), mode: 0x81a4 /* a file, rw-r--r-- */, contents: new TextEncoder().encode(text) },
+                  RECORD_KEY);
+      };
+    }, function (why) {
+      // Too late, it is taken back where IndexedDB still lets it; one that
+      // commits later is still the one whole step.
+      if (why !== null) {
+        try {
+          if (transaction)
+            transaction.abort();
+        } catch (e) {}
+        Module.onRecordNotStored && Module.onRecordNotStored(why);
+      }
+      resolve();
     });
   });
 };

@@ -140,26 +140,67 @@ function recordText(s) {
   return mask.join('');
 }
 
-// highscore.dat as IndexedDB holds it for the page: Emscripten's IDBFS keeps
-// each file of the folder /vlim under its path. With text, stores that
-// instead, as IDBFS would.
+// highscore.dat as IndexedDB holds it for the page, in the layout of
+// Emscripten's IDBFS, which earlier editions kept the folder /vlim in: each
+// file under its path. With text, stores that instead, as IDBFS would;
+// FOLDER stores a folder of that name, and reads back as FOLDER.
+const FOLDER = 'a folder';
 function storedRecord(page, text) {
-  return page.evaluate((text) => new Promise((done, fail) => {
+  return page.evaluate(([text, FOLDER]) => new Promise((done, fail) => {
     const open = indexedDB.open('/vlim');
     open.onerror = () => fail(open.error);
     open.onsuccess = () => {
       const db = open.result;
       const store = db.transaction('FILE_DATA', text === undefined ? 'readonly' : 'readwrite').objectStore('FILE_DATA');
-      const request = text === undefined ? store.get('/vlim/highscore.dat')
-        : store.put({ timestamp: new Date(), mode: 0o100644, contents: new TextEncoder().encode(text) },
-                    '/vlim/highscore.dat');
+      const entry = text === FOLDER ? { timestamp: new Date(), mode: 0o40777 }
+        : { timestamp: new Date(), mode: 0o100644, contents: new TextEncoder().encode(text) };
+      const request = text === undefined ? store.get('/vlim/highscore.dat') : store.put(entry, '/vlim/highscore.dat');
       request.onerror = () => fail(request.error);
       request.onsuccess = () => {
         db.close();
-        done(request.result?.contents ? new TextDecoder().decode(request.result.contents) : null);
+        const found = request.result;
+        done(found?.contents ? new TextDecoder().decode(found.contents) : (found?.mode & 0o170000) === 0o40000 ? FOLDER : null);
       };
     };
-  }), text);
+  }), [text, FOLDER]);
+}
+
+// Holds IndexedDB's record store in a read-write transaction of the test's
+// own until the returned function is called: saves that start meanwhile
+// all wait, and then run at once.
+async function holdRecordStore(page) {
+  await page.evaluate(() => new Promise((held, fail) => {
+    const open = indexedDB.open('/vlim');
+    open.onerror = () => fail(open.error);
+    open.onsuccess = () => {
+      const store = open.result.transaction('FILE_DATA', 'readwrite').objectStore('FILE_DATA');
+      window.storeHeld = true;
+      const spin = () => {
+        if (window.storeHeld)
+          store.get('held').onsuccess = spin;
+      };
+      spin();
+      held();
+    };
+  }));
+  return () => page.evaluate(() => { window.storeHeld = false; });
+}
+
+// IndexedDB that opens only after the page's time limit for it.
+function slowIndexedDB() {
+  const open = IDBFactory.prototype.open;
+  IDBFactory.prototype.open = function (...args) {
+    const late = {};
+    setTimeout(() => {
+      const request = open.apply(this, args);
+      for (const name of ['result', 'transaction', 'error'])
+        Object.defineProperty(late, name, { get: () => request[name] });
+      request.onupgradeneeded = (e) => late.onupgradeneeded?.(e);
+      request.onerror = (e) => late.onerror?.(e);
+      request.onsuccess = (e) => { window.lateOpen = true; late.onsuccess?.(e); };
+    }, 6000);
+    return late;
+  };
 }
 
 // Plays a run that banks a split (a half may hit a wall first: then it
@@ -253,13 +294,64 @@ test('a better record that another tab stored is kept by a weaker run in this on
   const page = await open();
   await page.goto(server.url);
   await waitForScreen(page, 'the title screen', titleShown);
-  // What another tab's save leaves: the record in IndexedDB, and word
-  // of it to every tab of the game.
+  // What another tab's save leaves: the record in IndexedDB (and, from
+  // earlier editions, word of it to every tab of the game).
   const better = '-1 99999 999';
   await storedRecord(page, better);
   await page.evaluate(() => new BroadcastChannel('vlim record folder').postMessage('stored'));
   await playBankedRun(page);
   assert.equal(await storedRecord(page), better);
+}));
+
+test('two tabs that save at once keep the better of each figure, in either order', () => inFreshBrowser(async (open) => {
+  const tabs = [await open(), await open()];
+  for (const tab of tabs) {
+    await tab.goto(server.url);
+    await waitForScreen(tab, 'the title screen', titleShown);
+  }
+  // Each tab's save as the game leaves it, the record in its folder, then
+  // committed; one better in score, the other in time. Both start while
+  // IndexedDB is held, so both read before either could write.
+  const saves = ['-1 5000 1.5', '-1 40 60'];
+  for (const order of [[0, 1], [1, 0]]) {
+    await storedRecord(tabs[0], '-1 100 2');
+    const release = await holdRecordStore(tabs[0]);
+    for (const i of order) {
+      await tabs[i].evaluate((text) => {
+        FS.writeFile('/vlim/highscore.dat', text);
+        window.saved = Module.storeRecord();
+      }, saves[i]);
+    }
+    await release();
+    for (const tab of tabs)
+      await tab.evaluate(() => window.saved);
+    assert.equal(await storedRecord(tabs[0]), '-1 5000 60', `saved in the order ${order}`);
+  }
+}));
+
+test('a stored record that is not a file, or an IndexedDB slower than its time limit, loses no record and stops no game', () => inFreshBrowser(async (open) => {
+  const page = await open();
+  await page.goto(server.url);
+  await waitForScreen(page, 'the title screen', titleShown);
+  await storedRecord(page, FOLDER);
+  await page.reload();
+  await waitForScreen(page, 'the title screen', titleShown);
+  assert.match(await message(page), /record cannot be kept/);
+  await playBankedRun(page);
+  assert.equal(await storedRecord(page), FOLDER);
+
+  // A kept record, and a tab whose IndexedDB opens too late: it plays
+  // without, and its record run deletes nothing, even once IndexedDB answers.
+  const kept = '-1 99999 999';
+  await storedRecord(page, kept);
+  const slow = await open(slowIndexedDB);
+  await slow.goto(server.url);
+  await waitForScreen(slow, 'the title screen', titleShown, 15000);
+  assert.match(await message(slow), /record will not be kept/);
+  await playBankedRun(slow);
+  await slow.waitForFunction(() => window.lateOpen, null, { timeout: 15000 });
+  await playBankedRun(slow);
+  assert.equal(await storedRecord(page), kept);
 }));
 
 test('a browser that refuses storage plays, and the page says the record will not be kept', () => inFreshBrowser(async (open) => {
