@@ -185,9 +185,20 @@ wait_game()
     if game_running "$1"; then
         kill -9 "$1" 2>/dev/null || true
         wait "$1" 2>/dev/null || true
+        harness_forget "$1"
         return 124
     fi
-    wait "$1"
+    harness_waited=0
+    wait "$1" || harness_waited=$?
+    harness_forget "$1"
+    return $harness_waited
+}
+
+# A process waited for is struck off the list that the exit ends, so that no
+# other process that has since been given its number is signalled.
+harness_forget()
+{
+    [ -z "${WORK:-}" ] || sed -i "/^$1\$/d" "$WORK/.pids"
 }
 
 # Fails unless game $1, run in directory $2, ends within $3 seconds and, if $4
@@ -267,6 +278,7 @@ stop_xvfb()
 {
     kill "$harness_xvfb"
     wait "$harness_xvfb" 2>/dev/null || true
+    harness_forget "$harness_xvfb"
 }
 
 # Prints the id of the game's window once it is mapped (20 s at most).
