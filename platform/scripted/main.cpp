@@ -55,6 +55,22 @@ Font* openFont(int points)
     return fontOf(font);
 }
 
+// The soak presses the buttons of the game's own table.
+void useGameButtons()
+{
+    const ButtonTable& joystick = buildJoystickTable();
+    int steering[16], steeringCount = 0, split = -1, start = -1, select = -1;
+    for (int i = 0; i < joystick.count; ++i) {
+        const ButtonBinding& b = joystick.bindings[i];
+        if ((b.button == GameButton::Up || b.button == GameButton::Down) && steeringCount < 16)
+            steering[steeringCount++] = b.code;
+        int& first = b.button == GameButton::Split ? split : b.button == GameButton::Start ? start : select;
+        if (b.button != GameButton::Up && b.button != GameButton::Down && first < 0)
+            first = b.code;
+    }
+    soakUseButtons(steering, steeringCount, split, start, select, joystick.stickAxis);
+}
+
 }  // namespace
 
 extern "C" void stepClock(long ms)
@@ -105,26 +121,6 @@ void commitRecordFolder()
 {
     sync();
 }
-
-namespace {
-
-// The soak presses the buttons of the game's own table.
-void useGameButtons()
-{
-    const ButtonTable& joystick = buildJoystickTable();
-    int steering[16], steeringCount = 0, split = -1, start = -1, select = -1;
-    for (int i = 0; i < joystick.count; ++i) {
-        const ButtonBinding& b = joystick.bindings[i];
-        if ((b.button == GameButton::Up || b.button == GameButton::Down) && steeringCount < 16)
-            steering[steeringCount++] = b.code;
-        int& first = b.button == GameButton::Split ? split : b.button == GameButton::Start ? start : select;
-        if (b.button != GameButton::Up && b.button != GameButton::Down && first < 0)
-            first = b.code;
-    }
-    soakUseButtons(steering, steeringCount, split, start, select, joystick.stickAxis);
-}
-
-}  // namespace
 
 int main()
 {
