@@ -19,6 +19,23 @@ debian_sources() {
         sort -u
 }
 
+# apt's own retries of each file, then, for a mirror caught mid-sync ("File
+# has unexpected size ... Mirror sync in progress?"), which apt does not
+# retry, a pause and one more try of the whole command.
+APT_RETRIES="-o Acquire::Retries=3"
+retrying() {
+    "$@" && return 0
+    say "${arch:-}: '$*' failed; trying again in ${VLIM_APT_PAUSE:-60} s" >&2
+    sleep "${VLIM_APT_PAUSE:-60}"
+    "$@"
+}
+
+# apt-get in the chroot, retrying as above.
+root_apt() {
+    # shellcheck disable=SC2086  # options
+    retrying in_root apt-get $APT_RETRIES "$@"
+}
+
 # Everything mounted at or below the chroot, deepest first.
 root_mounts() {
     awk -v r="$root" '$2 == r || index($2, r "/") == 1 { print $2 }' /proc/mounts | sort -r
@@ -70,6 +87,15 @@ in_root_sandbox() {
         sh "$root" "$binfmt_register" "$@"
 }
 
+# debootstrap into an empty $root ($1 the release, $2 the mirror): a try
+# that failed half-way leaves a tree that a second one cannot finish.
+fresh_debootstrap() {
+    unmount_root
+    rm -rf --one-file-system "$root"
+    mkdir -p "$root"
+    debootstrap --variant=minbase "$1" "$root" "$2" >"$root.debootstrap.log" 2>&1
+}
+
 make_root() {
     [ -s "$root/.vlim-packages" ] && [ "$(cat "$root/.vlim-packages")" = "$packages" ] && return 0
     if [ -e "$root" ]; then
@@ -86,7 +112,7 @@ make_root() {
     say "$arch: creating the chroot in $root"
     mkdir -p "$root"
     mounted=yes
-    debootstrap --variant=minbase "$codename" "$root" "$mirror" >"$root.debootstrap.log" 2>&1 || {
+    retrying fresh_debootstrap "$codename" "$mirror" || {
         tail -n 20 "$root.debootstrap.log" >&2
         exit 1
     }
@@ -96,8 +122,10 @@ make_root() {
     echo "$sources" >"$root/etc/apt/sources.list"
     # Fetch as this machine's apt does (proxies, date checks).
     cp /etc/apt/apt.conf.d/* "$root/etc/apt/apt.conf.d/" 2>/dev/null || true
+    # Only the package lists: no translations to fetch (or to catch mid-sync).
+    echo 'Acquire::Languages "none";' >"$root/etc/apt/apt.conf.d/90vlim-lists"
     in_root dpkg --add-architecture "$arch"
-    in_root apt-get update -q >/dev/null
+    root_apt update -q >/dev/null
     # A Multi-Arch: same library must be the same version for both
     # architectures, so a suite that the mirror serves without an index for
     # the target (as one here serves security updates without armel's)
@@ -108,11 +136,11 @@ make_root() {
     done)
     if [ "$kept" != "$sources" ]; then
         echo "$kept" >"$root/etc/apt/sources.list"
-        in_root apt-get update -q >/dev/null
+        root_apt update -q >/dev/null
     fi
     # The tree is thrown away whole if anything goes wrong: no fsync needed.
     # shellcheck disable=SC2086  # a list of packages
-    in_root apt-get install -y --no-install-recommends -o Dpkg::Options::=--force-unsafe-io \
+    root_apt install -y --no-install-recommends -o Dpkg::Options::=--force-unsafe-io \
         $packages >/dev/null
     in_root apt-get clean
     echo "$packages" >"$root/.vlim-packages"
