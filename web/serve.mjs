@@ -3,8 +3,11 @@
 // worker, compressed with gzip where the browser takes it, and with an ETag,
 // so that a browser revalidating a file it holds is not sent it again.
 // Prints the address on its first line; with --log, then one line for each
-// response: its status, the bytes of its body as sent, and the path.
-//   node web/serve.mjs FOLDER [PORT] [--log]     PORT 0 (the default) picks a free one
+// response: its status, the bytes of its body as sent, and the path. Files
+// are sent "no-cache" (the browser asks each time whether its copy is
+// current); --max-age=SECONDS lets the browser keep them that long without
+// asking instead, as many static hosts do.
+//   node web/serve.mjs FOLDER [PORT] [--log] [--max-age=SECONDS]    PORT 0 (the default) picks a free one
 import { createServer } from 'node:http';
 import { createHash } from 'node:crypto';
 import { readFile, stat } from 'node:fs/promises';
@@ -27,7 +30,8 @@ const COMPRESSED = new Set(['.png']);
 
 const args = process.argv.slice(2);
 const log = args.includes('--log');
-const [folder, portArg] = args.filter((arg) => arg !== '--log');
+const maxAge = args.find((arg) => arg.startsWith('--max-age='))?.slice('--max-age='.length);
+const [folder, portArg] = args.filter((arg) => !arg.startsWith('--'));
 const root = resolve(folder ?? '.');
 const port = Number(portArg ?? 0);
 
@@ -60,7 +64,7 @@ const server = createServer(async (request, response) => {
     if (file !== root && !file.startsWith(root + sep))
       return send(403, {});
     const entry = await load(file);
-    const headers = { 'Cache-Control': 'no-cache', ETag: entry.tag, Vary: 'Accept-Encoding' };
+    const headers = { 'Cache-Control': maxAge ? `max-age=${maxAge}` : 'no-cache', ETag: entry.tag, Vary: 'Accept-Encoding' };
     if (request.headers['if-none-match'] === entry.tag)
       return send(304, headers);
     headers['Content-Type'] = TYPES[extname(file)] ?? 'application/octet-stream';

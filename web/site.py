@@ -8,8 +8,9 @@
       files, with HTML character references and JavaScript and CSS escapes
       decoded: a sign missed would be drawn in another font).
   site.py worker TEMPLATE SITE OUT
-      Writes the service worker: the names of the files in SITE (sw.js
-      itself aside) and a cache name made from their content, then TEMPLATE.
+      Writes the service worker: the files in SITE (sw.js itself aside),
+      each name with the SHA-256 of its content (hex), and a build name
+      made from them, then TEMPLATE.
 """
 import hashlib
 import html
@@ -47,16 +48,18 @@ def worker(template, site, out):
     if 'index.html' not in names:
         sys.exit(f'site.py: {site} has no index.html')
     digest = hashlib.sha256()
+    hashes = {}
     for name in names:
         with open(os.path.join(site, name), 'rb') as f:
             body = f.read()
         digest.update(f'{name}\0{len(body)}\0'.encode())
         digest.update(body)
+        hashes[name] = hashlib.sha256(body).hexdigest()
     with open(template, encoding='utf-8') as f:
         code = f.read()
     with open(out, 'w', encoding='utf-8') as f:
-        f.write(f"var CACHE = 'vlim-{digest.hexdigest()[:16]}';\n")
-        f.write(f'var FILES = {json.dumps(names)};\n')
+        f.write(f"var BUILD = 'vlim-{digest.hexdigest()[:16]}';\n")
+        f.write(f'var FILES = {json.dumps(hashes, separators=(",", ":"))};\n')
         f.write(code)
 
 

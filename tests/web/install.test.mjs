@@ -2,13 +2,16 @@
 // visit fetches each file of the site once and stays within its transfer
 // budget, the service worker keeps them all, and with the network cut a
 // reload plays; the browser is asked to keep the record and the game plays
-// when it refuses; a new build's worker replaces the old cache; the
+// when it refuses; a new build's worker, behind a server that lets the
+// browser keep files, replaces its folder's cache only with the build's own
+// files and leaves another folder's alone, and one not whole never takes
+// over; the
 // manifest's icons are PNGs of their stated sizes; the cut-down font draws
 // the game's texts pixel for pixel as the whole font does.
 //   node install.test.mjs SITE_FOLDER GAME_CONSTANTS_JS WHOLE_FONT
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { appendFileSync, cpSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { appendFileSync, cpSync, writeFileSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { test } from 'node:test';
@@ -97,9 +100,10 @@ test('a first visit within its budget, each file once; offline afterwards; stora
     const cached = await workerCaches(page);
     await page.waitForTimeout(500);  // what the page may still fetch
 
-    // Every file of the site (the worker aside) is kept, in one cache.
+    // Every file of the site (the worker aside) is kept, in one cache,
+    // named for the build and the site's folder.
     assert.equal(cached.names.length, 1);
-    assert.match(cached.names[0], /^vlim-[0-9a-f]{16}$/);
+    assert.match(cached.names[0], /^vlim-[0-9a-f]{16} \/$/);
     assert.deepEqual(cached.held[0], files.filter((name) => name !== 'sw.js'));
 
     // Each file was sent once, in full; the worker's copies of what the page
@@ -125,20 +129,30 @@ test('a first visit within its budget, each file once; offline afterwards; stora
   }
 });
 
-test('a new build served replaces the cache on the next visit', async () => {
-  const copy = mkdtempSync(join(process.env.TMPDIR ?? tmpdir(), 'vlim-site-'));
+test('a new build arrives whole on the next visit behind max-age, and leaves another folder\'s copy alone', async () => {
+  const root = mkdtempSync(join(process.env.TMPDIR ?? tmpdir(), 'vlim-site-'));
+  const copy = join(root, 'a'), other = join(root, 'b');
   cpSync(site, copy, { recursive: true });
-  const server = await serveCounted(copy);
+  cpSync(site, other, { recursive: true });
+  // A host that lets the browser keep each file ten minutes without asking.
+  const server = await serveCounted(root, '--max-age=600');
   const context = await launch();
   try {
     const page = await context.newPage();
-    await page.goto(server.url);
+    await page.goto(server.url + 'b/');
+    await titleText(page);
+    const kept = (await workerCaches(page)).names[0];
+    await page.goto(server.url + 'a/');
     await titleText(page);
     const old = await workerCaches(page);
+    const oldCache = old.names.find((name) => name !== kept);
+    assert.deepEqual(old.names.map((name) => name.split(' ')[1]).sort(), ['/a/', '/b/']);
 
-    // The next build: one file changed, and the worker made again.
+    // The next build: one file changed, and the worker made again. The
+    // browser's own copy of the old file is still fresh.
+    const makeWorker = () => execFileSync('python3', [join(web, 'site.py'), 'worker', join(web, 'sw.js'), copy, join(copy, 'sw.js')]);
     appendFileSync(join(copy, 'page.js'), '\n// the next build\n');
-    execFileSync('python3', [join(web, 'site.py'), 'worker', join(web, 'sw.js'), copy, join(copy, 'sw.js')]);
+    makeWorker();
     // The next visit finds the new worker, which takes over. Chromium looks
     // for it when it sees fit, seconds later: the test asks it to look now.
     // On a busy machine the old worker's cache may take a while to go.
@@ -148,19 +162,49 @@ test('a new build served replaces the cache on the next visit', async () => {
         await (await navigator.serviceWorker.getRegistration()).update().catch(() => {});
         return caches.keys();
       });
-      if (names.length === 1 && names[0] !== old.names[0])
+      if (names.length === 2 && names.includes(kept) && !names.includes(oldCache))
         break;
-      assert.ok(Date.now() < end, `timed out waiting for the new cache: ${names.join(' ')}`);
+      assert.ok(Date.now() < end, `timed out waiting for the new cache: ${names.join(', ')}`);
     }
     await page.reload();
     await titleText(page);
     const served = await page.evaluate(() => fetch('page.js').then((r) => r.text()));
     assert.ok(served.endsWith('// the next build\n'), 'the next visit plays the new build');
-    assert.notEqual((await workerCaches(page)).names[0], old.names[0]);
+    assert.notEqual((await workerCaches(page)).names.find((name) => name !== kept), oldCache);
+
+    // A build whose worker lists a file that the host does not send (here
+    // the one before it): the worker never takes over, and the kept build
+    // plays on.
+    const current = readFileSync(join(copy, 'page.js'));
+    appendFileSync(join(copy, 'page.js'), '// a build not all there\n');
+    makeWorker();
+    writeFileSync(join(copy, 'page.js'), current);
+    const before = await page.evaluate(() => caches.keys());
+    const outcome = await page.evaluate(async () => {
+      const registration = await navigator.serviceWorker.getRegistration();
+      await registration.update();
+      const worker = registration.installing;
+      return worker ? new Promise((done) => {
+        const settled = () => ['installed', 'activating', 'activated', 'redundant'].includes(worker.state) && done(worker.state);
+        worker.addEventListener('statechange', settled);
+        settled();
+      }) : 'no new worker';
+    });
+    assert.equal(outcome, 'redundant');
+    assert.deepEqual((await page.evaluate(() => caches.keys())).sort(), before.sort());
+
+    // Offline, both folders play their own kept builds.
+    await context.setOffline(true);
+    await page.reload();
+    await titleText(page);
+    assert.ok((await page.evaluate(() => fetch('page.js').then((r) => r.text()))).endsWith('// the next build\n'));
+    await page.goto(server.url + 'b/');
+    await titleText(page);
+    await startRun(page);
   } finally {
     await context.close();
     server.close();
-    rmSync(copy, { recursive: true, force: true });
+    rmSync(root, { recursive: true, force: true });
   }
 });
 

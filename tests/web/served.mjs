@@ -7,11 +7,11 @@ import { fileURLToPath } from 'node:url';
 
 const here = dirname(fileURLToPath(import.meta.url));
 
-// Serves site; resolves to its address, the responses so far ({ status,
-// bytes, path }, bytes as sent, compressed), sent() the sum of their bytes,
-// and close().
-export function serveCounted(site) {
-  const server = spawn(process.execPath, [join(here, '../../web/serve.mjs'), site, '0', '--log'], {
+// Serves site (options: serve.mjs's, e.g. '--max-age=600'); resolves to its
+// address, the responses so far ({ status, bytes, path }, bytes as sent,
+// compressed), sent() the sum of their bytes, and close().
+export function serveCounted(site, ...options) {
+  const server = spawn(process.execPath, [join(here, '../../web/serve.mjs'), site, '0', '--log', ...options], {
     stdio: ['ignore', 'pipe', 'inherit'],
   });
   const responses = [];
