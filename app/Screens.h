@@ -30,7 +30,8 @@ void drawTextLine(Screen* screen, Font* font, const char* text, int x, int y);
 // rendered only when its value changes and drawn from the cache otherwise.
 void drawHud(DisplayState& display, Screen* screen);
 
-// Raises and saves the record first, then draws the title word, the record,
+// Takes in a better record kept elsewhere meanwhile (recordChangedElsewhere),
+// raises and saves the record with the last run's figures, then draws the title word, the record,
 // the last run and the prompt. Drops the cached score text so the next run
 // renders its score anew.
 void drawTitleScreen(DisplayState& display, Screen* screen);

@@ -68,6 +68,10 @@ void presentScreen(Screen* screen);
 // Processor time of the game, in clock() ticks: a split lasts the time the
 // game worked, not the time it slept.
 clock_t readProcessorClock();
+// True, once, after another game that keeps its record in the same place
+// has kept a new one there; the title screen then reads it again. Where
+// nothing tells of that, false.
+bool recordChangedElsewhere();
 // After a save has renamed the record into place: makes the rename itself,
 // not only the file's bytes, outlast a power cut or a reload. Returns when
 // it is done.

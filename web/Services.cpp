@@ -146,6 +146,11 @@ clock_t readProcessorClock()
 // A save that returned is one a reload finds, kept with the better of each
 // figure of whatever another tab stored meanwhile. The save's own fsync
 // stores nothing: the folder is in memory.
+bool recordChangedElsewhere()
+{
+    return false;  // until the page is told of another tab's stores
+}
+
 void commitRecordFolder()
 {
     storeRecordFolder();

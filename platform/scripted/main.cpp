@@ -117,6 +117,11 @@ clock_t readProcessorClock()
                        : clock();
 }
 
+bool recordChangedElsewhere()
+{
+    return false;
+}
+
 void commitRecordFolder()
 {
     sync();

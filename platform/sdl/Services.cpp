@@ -20,6 +20,13 @@ void presentScreen(Screen* screen)
     SDL_Flip(surfaceOf(screen));
 }
 
+bool recordChangedElsewhere()
+{
+    // Another game saving in the folder keeps the better of both on disk
+    // (writeHighScoreFile); nothing tells this one when.
+    return false;
+}
+
 void commitRecordFolder()
 {
     // The rename is in the folder, which the file's own fsync does not
