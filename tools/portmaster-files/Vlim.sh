@@ -25,7 +25,22 @@ cd "$GAMEDIR"
 > "$GAMEDIR/log.txt" && exec > >(tee "$GAMEDIR/log.txt") 2>&1
 
 export LD_LIBRARY_PATH="$GAMEDIR/libs.${DEVICE_ARCH}:$LD_LIBRARY_PATH"
-export SDL_GAMECONTROLLERCONFIG="$sdl_controllerconfig"
+# Where control.txt reads the whole controller database into
+# sdl_controllerconfig (470 KB), that in the environment would fail every
+# exec (Linux takes no string over 128 KiB): SDL 2 reads the same mappings
+# from SDL_GAMECONTROLLERCONFIG_FILE.
+if [ "${#sdl_controllerconfig}" -lt 100000 ]; then
+  export SDL_GAMECONTROLLERCONFIG="$sdl_controllerconfig"
+else
+  unset SDL_GAMECONTROLLERCONFIG
+  if [ ! -r "$SDL_GAMECONTROLLERCONFIG_FILE" ]; then
+    printf '%s\n' "$sdl_controllerconfig" > "$GAMEDIR/gamecontrollerdb.txt"
+    export SDL_GAMECONTROLLERCONFIG_FILE="$GAMEDIR/gamecontrollerdb.txt"
+  fi
+fi
+# The game plays no sound: it needs no audio device, whatever the firmware
+# names.
+export SDL_AUDIODRIVER=dummy
 # The device's pad in SDL 2's controller order; vlim-pads.so, for the game
 # alone, has its events passed on.
 export SDL12COMPAT_USE_GAME_CONTROLLERS=1
