@@ -6,15 +6,10 @@
 
 #include <SDL.h>
 
-#include <cstdint>
-#include <vector>
-
 #include "app/Screens.h"
-#include "bands/Band.h"
-#include "bands/RunClock.h"
-#include "cave/Cave.h"
 #include "platform/sdl/SdlScreen.h"
 #include "tests/support/CoreTestSupport.h"
+#include "tests/support/WorldState.h"
 
 struct FrameScene {
     SDL_Surface* screen = nullptr;  // 320x240, 16-bit RGB565 like the display
@@ -42,17 +37,3 @@ void enterTitleScreen(FrameScene& scene);
 void enterOneBandRun(FrameScene& scene);
 // Split held: two halves pushed apart, both trails full.
 void enterSplitRun(FrameScene& scene);
-
-// What a frame changes in the world, so that it can be put back and every
-// timed frame does the same work.
-struct WorldState {
-    Cave cave;
-    std::vector<Band> bands;
-    RunClock runClock;
-    int steer;
-    uint8_t splitHeld;
-};
-WorldState saveWorld();
-// The group must hold as many bands as when the state was saved; copies into
-// the bands it holds, so nothing is allocated.
-void restoreWorld(const WorldState& state);
