@@ -143,14 +143,23 @@ clock_t readProcessorClock()
     return static_cast<clock_t>(static_cast<uint32_t>(static_cast<uint64_t>(workMicros)));
 }
 
+// Whether a record stored since the last call (by another tab, or by this
+// one's save with another's figure in it) has been put in the folder
+// (storage.js's takeInRecord).
+EM_JS(bool, takeRecordNews, (), {
+    var news = !!Module.recordNews;
+    Module.recordNews = false;
+    return news;
+});
+
+bool recordChangedElsewhere()
+{
+    return takeRecordNews();
+}
+
 // A save that returned is one a reload finds, kept with the better of each
 // figure of whatever another tab stored meanwhile. The save's own fsync
 // stores nothing: the folder is in memory.
-bool recordChangedElsewhere()
-{
-    return false;  // until the page is told of another tab's stores
-}
-
 void commitRecordFolder()
 {
     storeRecordFolder();

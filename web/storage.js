@@ -11,7 +11,8 @@
 // and never stops the game. Where the browser refuses storage (a private
 // window, IndexedDB blocked), or the stored record is not a file, the game
 // plays on with the folder in memory and the page says the record will not
-// be kept.
+// be kept. Each record stored is told to the game's other tabs, whose
+// title screens then show it.
 
 var RECORD_FOLDER = '/vlim';
 // Where the earlier editions' IDBFS kept the folder: the record is found
@@ -39,6 +40,50 @@ function inTime(what, work, done) {
     finish(what + ': ' + e);
   }
   return function () { return finished; };
+}
+
+// The game's other tabs of this origin, told of each record stored, with
+// its text; a channel does not hear its own word. Earlier editions' tabs
+// listen here too and read their folder again on any word; theirs
+// ('stored', no record) is nothing to take in. Open once the stored record
+// has loaded, which holds whatever was told before.
+var otherTabs = null;
+
+// A record stored: the better of each figure of it and the folder's goes
+// into the folder (never a figure less: the game's own save may be waiting
+// for IndexedDB, and is stored from the folder), and where that is news the
+// title screen reads it (recordChangedElsewhere, Services.cpp). A
+// highscore.dat that is not a file is left alone. Before the game has
+// started (betterRecord is offered as it starts) the folder holds nothing
+// of its own.
+function takeInRecord(text) {
+  var found = FS.analyzePath(RECORD_KEY);
+  if (found.exists && !FS.isFile(found.object.mode))
+    return;
+  var better = Module.betterRecord;
+  if (better) {
+    FS.writeFile(better.path, text);
+    text = better.text();
+  }
+  if (found.exists && FS.readFile(RECORD_KEY, { encoding: 'utf8' }) === text)
+    return;
+  FS.writeFile(RECORD_KEY, text);
+  Module.recordNews = true;
+}
+
+function hearOtherTabs() {
+  if (typeof BroadcastChannel != 'function')
+    return;
+  otherTabs = new BroadcastChannel('vlim record folder');
+  otherTabs.onmessage = function (event) {
+    if (event.data && typeof event.data.record == 'string')
+      takeInRecord(event.data.record);
+  };
+  // A game that has ended takes nothing in: its code no longer runs.
+  addOnExit(function () {
+    otherTabs.close();
+    otherTabs = null;
+  });
 }
 
 function isFolder(entry) {
@@ -110,6 +155,7 @@ Module.preRun = (Module.preRun || []).concat(function () {
       Module.onRecordNotFile && Module.onRecordNotFile();
     else if (why !== null)
       Module.onStorageRefused && Module.onStorageRefused(why);
+    hearOtherTabs();
     removeRunDependency('record');
   });
 });
@@ -118,12 +164,13 @@ Module.preRun = (Module.preRun || []).concat(function () {
 // stored one, as Services.cpp's betterRecord reads them (the stored one
 // from its path). Resolves once IndexedDB has it, or has
 // failed, or the time is up, or at once where nothing is stored. A failure
-// is said on the page, and the game goes on.
+// is said on the page, and the game goes on. Once stored, the record is
+// told to the other tabs and taken in here: it may hold another's figure.
 Module.storeRecord = function () {
   return new Promise(function (resolve) {
     if (!recordDb)
       return resolve();
-    var transaction = null;
+    var transaction = null, text = null;
     var finished = inTime('storing the record', function (finish) {
       transaction = recordDb.transaction(RECORD_STORE, 'readwrite');
       transaction.oncomplete = function () { finish(null); };
@@ -138,7 +185,7 @@ Module.storeRecord = function () {
           FS.writeFile(better.path, bytesOf(get.result));
         else if (FS.analyzePath(better.path).exists)
           FS.unlink(better.path);
-        var text = better.text();
+        text = better.text();
         store.put({ timestamp: new Date(), mode: 0x81a4 /* a file, rw-r--r-- */, contents: new TextEncoder().encode(text) },
                   RECORD_KEY);
       };
@@ -151,6 +198,9 @@ Module.storeRecord = function () {
             transaction.abort();
         } catch (e) {}
         Module.onRecordNotStored && Module.onRecordNotStored(why);
+      } else {
+        otherTabs && otherTabs.postMessage({ record: text });
+        takeInRecord(text);
       }
       resolve();
     });

@@ -303,12 +303,18 @@ test('a better record that another tab stored is kept by a weaker run in this on
   assert.equal(await storedRecord(page), better);
 }));
 
-test('two tabs that save at once keep the better of each figure, in either order', () => inFreshBrowser(async (open) => {
+test('a record kept in one tab shows on the other\'s title screen; two tabs that save at once keep the better of each figure, in either order', () => inFreshBrowser(async (open) => {
   const tabs = [await open(), await open()];
+  const titles = [];
   for (const tab of tabs) {
     await tab.goto(server.url);
-    await waitForScreen(tab, 'the title screen', titleShown);
+    titles.push(await waitForScreen(tab, 'the title screen', titleShown));
   }
+  // Same record, same pixels: the other tab's title screen takes it in.
+  const kept = recordText(await playBankedRun(tabs[0]));
+  assert.notEqual(kept, recordText(titles[1]));
+  await waitForScreen(tabs[1], 'the other tab\'s title screen to show the new record', (s) => recordText(s) === kept);
+
   // Each tab's save as the game leaves it, the record in its folder, then
   // committed; one better in score, the other in time. Both start while
   // IndexedDB is held, so both read before either could write.
@@ -327,6 +333,23 @@ test('two tabs that save at once keep the better of each figure, in either order
       await tab.evaluate(() => window.saved);
     assert.equal(await storedRecord(tabs[0]), '-1 5000 60', `saved in the order ${order}`);
   }
+
+  // Word of another tab's record, heard while this tab's own save waits
+  // for IndexedDB (an ear opened after the game's own hears it after the
+  // game), takes nothing from that save.
+  await storedRecord(tabs[0], '-1 100 2');
+  const release = await holdRecordStore(tabs[0]);
+  await tabs[1].evaluate(() => new Promise((heard) => {
+    FS.writeFile('/vlim/highscore.dat', '-1 40 60');
+    window.saved = Module.storeRecord();
+    const ear = new BroadcastChannel('vlim record folder');
+    ear.onmessage = () => { ear.close(); heard(); };
+    new BroadcastChannel('vlim record folder').postMessage({ record: '-1 5000 1.5' });
+  }));
+  await release();
+  await tabs[1].evaluate(() => window.saved);
+  const [, score, time] = (await storedRecord(tabs[0])).split(' ');
+  assert.ok(Number(score) >= 100 && Number(time) === 60, `the save's time was kept: ${score} ${time}`);
 }));
 
 test('a stored record that is not a file, or an IndexedDB slower than its time limit, loses no record and stops no game', () => inFreshBrowser(async (open) => {
