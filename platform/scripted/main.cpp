@@ -46,6 +46,10 @@ bool virtualTime = false;
 bool randomInput = false;
 uint32_t virtualTicks = 1;  // never 0, which the game takes as "not timed yet"
 uint32_t tickStep = 0;      // the script's clock steps, modulo 2^32 as the ticks wrap
+// Held for the whole run, as the shipped game holds its own: the
+// compatibility layer's SDL_Quit leaves a block of it behind, which valgrind
+// would call lost were the last pointer to it gone.
+SDL_Surface* screenSurface = nullptr;
 
 Font* openFont(int points)
 {
@@ -151,15 +155,15 @@ int main()
     ignoreUnreadEvents(buildJoystickTable());
     DisplayState display;
     readHighScoreFile(display.bestScore, display.bestTime);
-    SDL_Surface* surface = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_DEPTH, 0);
-    if (!surface || TTF_Init() == -1) {
+    screenSurface = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_DEPTH, 0);
+    if (!screenSurface || TTF_Init() == -1) {
         fprintf(stderr, "vlim_scripted: no screen or no SDL_ttf: %s\n", SDL_GetError());
         SDL_Quit();
         return 2;
     }
     display.smallFont = openFont(16);
     display.titleFont = openFont(66);
-    runFrames(display, screenOf(surface));
+    runFrames(display, screenOf(screenSurface));
     SDL_Quit();
     return 0;
 }
