@@ -22,25 +22,6 @@
 #include "platform/sdl/SdlScreen.h"
 #include "world/Screen.h"
 
-namespace {
-
-const char* const FONT_FILE = "font.ttf";
-
-// Emscripten's SDL_ttf draws with the browser's own text, in the font
-// family of the file's name, which the page's style sheet loads; no file is
-// opened.
-Font* openFont(int points)
-{
-    TTF_Font* font = TTF_OpenFont(FONT_FILE, points);
-    if (!font) {
-        printf("TTF_OpenFont: %s\n", SDL_GetError());
-        fflush(stdout);
-    }
-    return fontOf(font);
-}
-
-}  // namespace
-
 int main(int, char**)
 {
     DisplayState display;
@@ -61,6 +42,8 @@ int main(int, char**)
         printf("TTF_Init: %s\n", SDL_GetError());
         return 2;
     }
+    // Emscripten's SDL_ttf draws with the browser's own text, in the font
+    // family of the file's name, which the page's style sheet loads.
     display.smallFont = openFont(16);
     display.titleFont = openFont(66);
 

@@ -51,13 +51,6 @@ uint32_t tickStep = 0;      // the script's clock steps, modulo 2^32 as the tick
 // would call lost were the last pointer to it gone.
 SDL_Surface* screenSurface = nullptr;
 
-Font* openFont(int points)
-{
-    TTF_Font* font = TTF_OpenFont("font.ttf", points);
-    if (!font)
-        printf("TTF_OpenFont: %s\n", SDL_GetError());
-    return fontOf(font);
-}
 
 // The soak presses the buttons of the game's own table.
 void useGameButtons()

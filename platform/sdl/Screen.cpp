@@ -2,8 +2,10 @@
 #include "platform/sdl/SdlScreen.h"
 
 #include <SDL_ttf.h>
+#include <sys/stat.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -98,4 +100,22 @@ void drawTextImage(Screen* screen, TextImage* image, int x, int y)
 void freeTextImage(TextImage* image)
 {
     SDL_FreeSurface(surfaceOf(image));
+}
+
+Font* openFont(int points)
+{
+    // Opening a FIFO would wait for a writer for ever, so anything but a
+    // regular file (or a missing one, which SDL_ttf reports itself) is taken
+    // as no font.
+    TTF_Font* font = nullptr;
+    struct stat status;
+    if (stat(FONT_FILE, &status) == 0 && !S_ISREG(status.st_mode))
+        SDL_SetError("Couldn't open %s", FONT_FILE);
+    else
+        font = TTF_OpenFont(FONT_FILE, points);
+    if (!font) {
+        printf("TTF_OpenFont: %s\n", SDL_GetError());
+        fflush(stdout);
+    }
+    return fontOf(font);
 }

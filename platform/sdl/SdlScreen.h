@@ -14,3 +14,9 @@ inline TextImage* textImageOf(SDL_Surface* surface) { return reinterpret_cast<Te
 inline SDL_Surface* surfaceOf(TextImage* image) { return reinterpret_cast<SDL_Surface*>(image); }
 inline Font* fontOf(TTF_Font* font) { return reinterpret_cast<Font*>(font); }
 inline TTF_Font* fontOf(Font* font) { return reinterpret_cast<TTF_Font*>(font); }
+
+// The game's font file, in the working folder.
+const char* const FONT_FILE = "font.ttf";
+
+// FONT_FILE at points, or null, said on standard output with SDL's reason.
+Font* openFont(int points);

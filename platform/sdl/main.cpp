@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -26,7 +25,6 @@ SDL_Joystick* joystick0 = nullptr;     // held open so its buttons arrive as eve
 
 const char* const MENU_DIRECTORY = "/usr/gp2x";
 const char* const MENU_PROGRAM = "/usr/gp2x/gp2xmenu";
-const char* const FONT_FILE = "font.ttf";
 
 // Set on the game's own ways out. Any other exit comes from inside a library,
 // e.g. Xlib ending the process when the display is lost: shutting SDL down
@@ -61,23 +59,6 @@ void exitToMenu()
     execl(MENU_PROGRAM, MENU_PROGRAM, static_cast<char*>(nullptr));
 }
 
-Font* openFont(int points)
-{
-    // Opening a FIFO would wait for a writer for ever, so anything but a
-    // regular file (or a missing one, which SDL_ttf reports itself) is taken
-    // as no font.
-    TTF_Font* font = nullptr;
-    struct stat status;
-    if (stat(FONT_FILE, &status) == 0 && !S_ISREG(status.st_mode))
-        SDL_SetError("Couldn't open %s", FONT_FILE);
-    else
-        font = TTF_OpenFont(FONT_FILE, points);
-    if (!font) {
-        printf("TTF_OpenFont: %s\n", SDL_GetError());
-        fflush(stdout);
-    }
-    return fontOf(font);
-}
 
 }  // namespace
 
