@@ -289,6 +289,6 @@ bool raiseRecord(int32_t runScore, double runTime, int32_t& bestScore, double& b
 
 void updateRecord(int32_t runScore, double runTime, int32_t& bestScore, double& bestTime, const char* path)
 {
-    if (raiseRecord(runScore, runTime, bestScore, bestTime))
+    if (raiseRecord(runScore, runTime, bestScore, bestTime) && path)
         writeHighScoreFile(bestScore, bestTime, path);
 }

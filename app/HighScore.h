@@ -67,5 +67,6 @@ bool raiseRecord(int32_t runScore, double runTime, int32_t& bestScore, double& b
 // figures: raises the record and writes the file when it was beaten. The
 // figures do not change between runs, so this writes at most once per run.
 // A failed write is not retried until a later run beats the record again.
+// A null path only raises the record.
 void updateRecord(int32_t runScore, double runTime, int32_t& bestScore, double& bestTime,
                   const char* path = HIGH_SCORE_FILE);

@@ -56,13 +56,13 @@ void drawTitleScreen(DisplayState& d, Screen* screen)
     // Another game keeping its record in the same place may have kept a
     // better one meanwhile (another tab of the browser): shown, and not
     // saved over.
-    if (recordChangedElsewhere()) {
+    if (d.recordPath && recordChangedElsewhere()) {
         int32_t keptScore = 0;
         double keptTime = 0.0;
-        readHighScoreFile(keptScore, keptTime);
+        readHighScoreFile(keptScore, keptTime, d.recordPath);
         raiseRecord(keptScore, keptTime, d.bestScore, d.bestTime);
     }
-    updateRecord(gameWorld.score(), gameWorld.longestSplitSeconds(), d.bestScore, d.bestTime);
+    updateRecord(gameWorld.score(), gameWorld.longestSplitSeconds(), d.bestScore, d.bestTime, d.recordPath);
 
     snprintf(d.textBuffer, sizeof d.textBuffer, "top:  %d", d.bestScore);
     if (d.scoreText) {

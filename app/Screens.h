@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "app/HighScore.h"
 #include "platform/Platform.h"
 
 const uint8_t TEXT_COLOUR[3] = {60, 60, 120};
@@ -15,6 +16,9 @@ struct DisplayState {
     Font* titleFont = nullptr;       // 66 points; null when it failed to open
     int32_t bestScore = 0;           // the record, as read and raised
     double bestTime = 0.0;           // seconds
+    // Where the record is kept; null where there is nowhere to keep it
+    // (raised, shown, never saved).
+    const char* recordPath = HIGH_SCORE_FILE;
     int32_t shownScore = -1;         // the score that scoreText shows
     double shownTime = -1.0;         // the time that timeText shows, seconds
     TextImage* scoreText = nullptr;

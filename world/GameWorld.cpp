@@ -23,6 +23,16 @@ GameWorld::~GameWorld()
     delete bands;
 }
 
+void GameWorld::renew()
+{
+    delete bands;
+    bands = new BandGroup();
+    cave->init();
+    columnsThisFrame = 0;
+    quitRequested = 0;
+    steeringHeld[0] = steeringHeld[1] = 0;
+}
+
 void GameWorld::handleInputAndUpdate(float dt)
 {
     InputEvent event;

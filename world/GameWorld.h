@@ -19,6 +19,11 @@ struct GameWorld {
     GameWorld(const GameWorld&) = delete;
     GameWorld& operator=(const GameWorld&) = delete;
 
+    // Back to the world construction leaves: a fresh cave, no band, nothing
+    // held, no quit. For a platform that starts the game again within one
+    // process (a libretro core loaded a second time).
+    void renew();
+
     // dt in seconds. Applies every queued input event in arrival order, then
     // advances the world by dt.
     void handleInputAndUpdate(float dt);

@@ -581,4 +581,8 @@ TEST_F(HighScoreFileTest, UnwritableRecordStaysRaisedInMemory)
     updateRecord(8, 0.5, score, time, "no/such/dir/highscore.dat");
     EXPECT_EQ(Record(score, time), Record(8, 1.0));
     EXPECT_FALSE(fs::exists("no"));
+    // Nowhere to keep it at all: raised just the same.
+    updateRecord(9, 2.0, score, time, nullptr);
+    EXPECT_EQ(Record(score, time), Record(9, 2.0));
+    EXPECT_FALSE(fs::exists(HIGH_SCORE_FILE));
 }
