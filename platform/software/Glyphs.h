@@ -28,6 +28,6 @@ struct GlyphFont {
 };
 
 // At 16 and 66 points: the in-run display and the title screen's lines, and
-// the title word.
+// the title word, whose characters alone the 66-point font holds.
 extern const GlyphFont GLYPHS_16;
 extern const GlyphFont GLYPHS_66;

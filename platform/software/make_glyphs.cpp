@@ -17,10 +17,12 @@
 
 namespace {
 
-// Every character the game's texts hold (app/Screens.cpp): the numbers of
-// "%d" and "%0.2f" (digits, minus, point), "s", "top:  ", "last: ", "vlim"
-// and "(press start to begin, select to exit)".
-const char CHARACTERS[] = " (),-.0123456789:abcegilmnoprstvx";
+// Every character the game's texts hold (app/Screens.cpp): at 16 points the
+// numbers of "%d" and "%0.2f" (digits, minus, point), "s", "top:  ",
+// "last: " and "(press start to begin, select to exit)"; at 66 points only
+// the title word, "vlim" (the glyphs of that size are most of the table).
+const char SMALL_CHARACTERS[] = " (),-.0123456789:abcegilmnoprstvx";
+const char TITLE_CHARACTERS[] = "ilmv";
 
 struct Glyph {
     int minx, maxx, miny, advance, top, rows;
@@ -33,7 +35,7 @@ bool fail(const char* what, const char* why)
     return false;
 }
 
-bool makeFont(const char* path, int points, FT_Library library, FILE* out)
+bool makeFont(const char* path, int points, const char* characters, FT_Library library, FILE* out)
 {
     TTF_Font* font = TTF_OpenFont(path, points);
     FT_Face face;
@@ -41,13 +43,13 @@ bool makeFont(const char* path, int points, FT_Library library, FILE* out)
         return fail(path, TTF_GetError());
     if (FT_New_Face(library, path, 0, &face) || FT_Set_Char_Size(face, 0, points * 64, 0, 0))
         return fail(path, "FreeType cannot open it");
-    const int count = static_cast<int>(strlen(CHARACTERS));
+    const int count = static_cast<int>(strlen(characters));
     std::vector<Glyph> glyphs;
     std::vector<uint8_t> alpha;
     for (int i = 0; i < count; ++i) {
         Glyph g;
-        const char text[2] = {CHARACTERS[i], 0};
-        if (TTF_GlyphMetrics(font, CHARACTERS[i], &g.minx, &g.maxx, &g.miny, nullptr, &g.advance) != 0)
+        const char text[2] = {characters[i], 0};
+        if (TTF_GlyphMetrics(font, characters[i], &g.minx, &g.maxx, &g.miny, nullptr, &g.advance) != 0)
             return fail(text, TTF_GetError());
         // Alone, the glyph lies from column max(minx, 0): SDL_ttf moves a
         // first glyph that reaches left of the pen right by -minx.
@@ -85,7 +87,7 @@ bool makeFont(const char* path, int points, FT_Library library, FILE* out)
     for (int i = 0; i < count; ++i) {
         const Glyph& g = glyphs[i];
         fprintf(out, "    {%d, %d, %d, %d, %d, %d, %zu},  // '%c'\n", g.minx, g.maxx, g.miny, g.advance, g.top, g.rows,
-                g.offset, CHARACTERS[i]);
+                g.offset, characters[i]);
     }
     // SDL_ttf 2.0 kerns when the face has kerning, by FreeType's default
     // (grid-fitted) kerning in 26.6 pixels, shifted down to whole ones.
@@ -95,8 +97,8 @@ bool makeFont(const char* path, int points, FT_Library library, FILE* out)
         for (int r = 0; r < count; ++r) {
             FT_Vector delta = {0, 0};
             if (FT_HAS_KERNING(face) &&
-                FT_Get_Kerning(face, FT_Get_Char_Index(face, static_cast<unsigned char>(CHARACTERS[l])),
-                               FT_Get_Char_Index(face, static_cast<unsigned char>(CHARACTERS[r])), FT_KERNING_DEFAULT, &delta))
+                FT_Get_Kerning(face, FT_Get_Char_Index(face, static_cast<unsigned char>(characters[l])),
+                               FT_Get_Char_Index(face, static_cast<unsigned char>(characters[r])), FT_KERNING_DEFAULT, &delta))
                 return fail(path, "FreeType cannot kern it");
             fprintf(out, " %ld,", static_cast<long>(delta.x >> 6));
         }
@@ -104,8 +106,8 @@ bool makeFont(const char* path, int points, FT_Library library, FILE* out)
     fprintf(out, "\n};\n\n}  // namespace\n\nconst GlyphFont GLYPHS_%d = {\n    %d, %d, %d, %d,\n    {", points, points,
             TTF_FontAscent(font), TTF_FontHeight(font), count);
     for (int c = 0; c < 128; ++c) {
-        const char* found = c ? strchr(CHARACTERS, c) : nullptr;
-        fprintf(out, "%s%d,", c % 32 ? " " : "\n     ", found ? static_cast<int>(found - CHARACTERS) : -1);
+        const char* found = c ? strchr(characters, c) : nullptr;
+        fprintf(out, "%s%d,", c % 32 ? " " : "\n     ", found ? static_cast<int>(found - characters) : -1);
     }
     fprintf(out, "\n    },\n    GLYPH_LIST_%d, KERNING_%d, ALPHA_%d,\n};\n", points, points, points);
     FT_Done_Face(face);
@@ -138,7 +140,8 @@ int main(int argc, char** argv)
         fprintf(out, "//%s%s", line[0] == '\n' ? "" : " ", line);
     fclose(licence);
     fprintf(out, "\n#include \"platform/software/Glyphs.h\"\n");
-    bool made = makeFont(argv[1], 16, library, out) && makeFont(argv[1], 66, library, out);
+    bool made = makeFont(argv[1], 16, SMALL_CHARACTERS, library, out) &&
+                makeFont(argv[1], 66, TITLE_CHARACTERS, library, out);
     made = fclose(out) == 0 && made;
     FT_Done_FreeType(library);
     TTF_Quit();

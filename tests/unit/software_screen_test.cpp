@@ -111,23 +111,32 @@ TEST(SoftwareScreen, FillsAndClipsAsSdlFillRect)
 TEST(SoftwareScreen, RendersAndBlitsTextsAsSdlTtf)
 {
     ASSERT_EQ(TTF_Init(), 0);
-    const std::string characters = " (),-.0123456789:abcegilmnoprstvx";
-    std::vector<std::string> texts = {"vlim", "top:  2147483647", "top:  -2147483648", "      0.00s", "last: 17",
-                                      "(press start to begin, select to exit)", std::string(127, '8')};
-    for (char a : characters)
-        for (char b : characters)
-            texts.push_back({a, b});
-    std::mt19937 random(11);
-    for (int i = 0; i < 300; ++i) {
-        std::string text(1 + random() % 40, ' ');
-        for (char& c : text)
-            c = characters[random() % characters.size()];
-        texts.push_back(text);
-    }
-
     SDL_Surface* sdl = makeTestSurface();
     SoftwareScreen software;
+    std::mt19937 random(11);
     for (const GlyphFont* font : {&GLYPHS_16, &GLYPHS_66}) {
+        std::string characters;
+        for (int c = 1; c < 128; ++c)
+            if (font->index[c] >= 0)
+                characters += static_cast<char>(c);
+        // The game's texts in this size, and the title word's characters at 66 points.
+        std::vector<std::string> texts;
+        for (const std::string& text : std::initializer_list<std::string>{
+                 "vlim", "top:  2147483647", "top:  -2147483648", "      0.00s", "last: 17",
+                 "(press start to begin, select to exit)", std::string(127, '8')})
+            if (text.find_first_not_of(characters) == std::string::npos)
+                texts.push_back(text);
+        EXPECT_EQ(texts.size(), font == &GLYPHS_16 ? 7u : 1u);
+        for (char a : characters)
+            for (char b : characters)
+                texts.push_back({a, b});
+        for (int i = 0; i < 300; ++i) {
+            std::string text(1 + random() % 40, ' ');
+            for (char& c : text)
+                c = characters[random() % characters.size()];
+            texts.push_back(text);
+        }
+
         TTF_Font* ttf = TTF_OpenFont(VLIM_TEST_FONT, font->points);
         ASSERT_NE(ttf, nullptr);
         const SDL_Color colour = {TEXT_COLOUR[0], TEXT_COLOUR[1], TEXT_COLOUR[2], 0};
