@@ -1,6 +1,7 @@
-# Sourced by tools/portability and tools/portmaster: Debian chroots made
-# with debootstrap, cached while their package list is unchanged, and ways
-# of running commands in them. The caller sets root (the chroot's path),
+# Sourced by tools/portability, tools/portmaster and tools/libretro: Debian
+# chroots made with debootstrap, cached while their package list is
+# unchanged, ways of running commands in them, and the symbol versions what
+# was built in them needs. The caller sets root (the chroot's path),
 # arch (the foreign architecture its apt adds), packages, and may set
 # release (the Debian release, this machine's own when empty) and
 # binfmt_register (the binfmt_misc registrations, one a line, that
@@ -148,4 +149,20 @@ make_root() {
         $packages >/dev/null
     in_root apt-get clean
     echo "$packages" >"$root/.vlim-packages"
+}
+
+# The versions of library $2 (GLIBC, GLIBCXX) that ELF file $1 needs, oldest
+# first. A weak version is not needed: the loader goes on without it.
+needed_versions() {
+    readelf -V "$1" | grep -v 'Flags: WEAK' | sed -n "s/.*Name: $2_\([0-9.]*\).*/\1/p" | sort -u -V
+}
+
+# The versions on standard input newer than $1.
+newer_than() {
+    awk -v limit="$1" '
+        function cmp(a, b,   x, y, n, i) {
+            n = split(a, x, "."); split(b, y, ".")
+            for (i = 1; i <= 3; i++) if (x[i] + 0 != y[i] + 0) return x[i] + 0 - (y[i] + 0)
+            return 0 }
+        NF && cmp($1, limit) > 0 { print }' | tr '\n' ' '
 }
