@@ -24,7 +24,9 @@ struct GlyphFont {
     int8_t index[128];   // each character's glyph; -1: none
     const Glyph* glyphs;
     const int8_t* kerning;  // [left * glyphCount + right], whole pixels
-    const uint8_t* alpha;   // 0 to 255
+    // 0 to 31: the five bits of SDL_ttf's coverage that SDL's blit uses
+    // (a shift that or-ing overlapping glyphs commutes with).
+    const uint8_t* alpha;
 };
 
 // At 16 and 66 points: the in-run display and the title screen's lines, and

@@ -69,7 +69,7 @@ SoftwareText* renderSoftwareText(const GlyphFont& font, const char* text, const 
             long at = static_cast<long>(g.top + row) * image->width + pen + g.minx;
             for (int col = 0; col < width; ++col, ++at)
                 if (at >= 0 && at < size)
-                    image->alpha[at] |= coverage[row * width + col] >> 3;
+                    image->alpha[at] |= coverage[row * width + col];
         }
         pen += g.advance;
         previous = i;

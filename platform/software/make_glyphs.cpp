@@ -82,7 +82,7 @@ bool makeFont(const char* path, int points, const char* characters, FT_Library l
 
     fprintf(out, "\nnamespace {\n\nconst uint8_t ALPHA_%d[] = {", points);
     for (size_t i = 0; i < alpha.size(); ++i)
-        fprintf(out, "%s%u,", i % 24 ? "" : "\n    ", alpha[i]);
+        fprintf(out, "%s%u,", i % 24 ? "" : "\n    ", alpha[i] >> 3);
     fprintf(out, "\n};\n\nconst Glyph GLYPH_LIST_%d[] = {\n", points);
     for (int i = 0; i < count; ++i) {
         const Glyph& g = glyphs[i];
