@@ -1,4 +1,5 @@
-// The platform's services in the browser.
+// The platform's services in the browser, and its input and its showing of
+// the frames.
 //
 // A page has no processor time of its own (Emscripten's clock() is wall
 // time, sleeps included), so the game's work is wall time less the time the
@@ -9,16 +10,14 @@
 // is hidden, and the time it was hidden is taken out of both clocks the game
 // reads (readTicks and the processor clock), so when it is shown again the
 // run goes on where it was, with no frames to catch up.
-#include <SDL.h>
 #include <emscripten.h>
 
 #include <algorithm>
 #include <cstdint>
 
 #include "app/HighScore.h"
-
 #include "platform/Platform.h"
-#include "platform/sdl/SdlScreen.h"
+#include "platform/software/SoftwareScreen.h"
 
 // Milliseconds since the page started, less the time it has been hidden;
 // it stands still while the page is hidden. The first reading starts the
@@ -105,8 +104,8 @@ double sleptMs = 0.0;     // in waitTicks since the page started, shown
 double waitEndMs = -1.0;  // when the last waitTicks returned; -1 before the first
 }  // namespace
 
-// Emscripten's SDL_GetTicks follows Date.now(), which jumps with the wall
-// clock and runs on while the page is hidden.
+// Not Date.now(), which jumps with the wall clock and runs on while the
+// page is hidden.
 uint32_t readTicks()
 {
     return static_cast<uint32_t>(static_cast<uint64_t>(visibleNow()));
@@ -130,9 +129,60 @@ void waitTicks(uint32_t ms)
     waitEndMs = end;
 }
 
+// The frame as the canvas takes it: red, green, blue, opaque, a byte each.
+// Each 16-bit colour is widened as SDL 1.2 widens it onto a 32-bit display,
+// its low bits zero, so the page shows the desktop's pixels.
+EM_JS(void, showFrame, (const uint8_t* rgba, int width, int height), {
+    var shown = Module.shownFrame;
+    if (!shown || shown.image.data.buffer !== HEAPU8.buffer) {
+        // Over the program's memory: putImageData reads the frame where it is.
+        var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+        shown = Module.shownFrame = { image: new ImageData(pixels, width, height),
+                                      context: Module.canvas.getContext('2d', { alpha: false }) };
+    }
+    shown.context.putImageData(shown.image, 0, 0);
+});
+
+namespace {
+uint32_t canvasPixels[SCREEN_WIDTH * SCREEN_HEIGHT];
+}  // namespace
+
 void presentScreen(Screen* screen)
 {
-    SDL_Flip(surfaceOf(screen));
+    const uint16_t* pixels = softwareScreenOf(screen).pixels;
+    for (int i = 0; i < SCREEN_WIDTH * SCREEN_HEIGHT; ++i) {
+        const uint32_t p = pixels[i];
+        // Bytes in memory, WebAssembly being little-endian: red, green, blue, alpha.
+        canvasPixels[i] = (p >> 8 & 0xf8) | (p << 5 & 0xfc00) | (p << 19 & 0xf80000) | 0xff000000u;
+    }
+    showFrame(reinterpret_cast<const uint8_t*>(canvasPixels), SCREEN_WIDTH, SCREEN_HEIGHT);
+}
+
+// The page's input (controls.js) waits in window.vlimInputs, each a number:
+// the event's type times 8 plus its button, in InputEvent's and
+// GameButton's own order.
+EM_JS(int, takeInput, (), {
+    var queued = window.vlimInputs;
+    return queued && queued.length ? queued.shift() : -1;
+});
+static_assert(InputEvent::Pressed == 0 && InputEvent::Released == 1 && InputEvent::Quit == 2 &&
+                  InputEvent::FocusLost == 3,
+              "controls.js numbers the events so");
+static_assert(static_cast<int>(GameButton::Up) == 0 && static_cast<int>(GameButton::Down) == 1 &&
+                  static_cast<int>(GameButton::Split) == 2 && static_cast<int>(GameButton::Start) == 3 &&
+                  static_cast<int>(GameButton::Select) == 4,
+              "controls.js numbers the buttons so");
+
+bool pollInputEvent(InputEvent& event)
+{
+    for (int code; (code = takeInput()) >= 0;) {
+        if (code >> 3 > InputEvent::FocusLost || (code & 7) >= GAME_BUTTON_COUNT)
+            continue;  // nothing the game knows
+        event.type = static_cast<InputEvent::Type>(code >> 3);
+        event.button = static_cast<GameButton>(code & 7);
+        return true;
+    }
+    return false;
 }
 
 clock_t readProcessorClock()

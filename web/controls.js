@@ -1,42 +1,31 @@
-// The ways to play besides the keyboard: the on-screen buttons of a touch
-// screen and gamepads in the browser's standard mapping. Both send the game
-// the keyboard's own key events (Up, Down, Space, Return; Control+C to
-// quit), which Emscripten's SDL hears on the document, so the game cannot
-// tell them from keys.
+// The ways to play: the keyboard, the on-screen buttons of a touch screen
+// and gamepads in the browser's standard mapping. Each sends the game its
+// buttons' presses and releases (window.vlimInputs, which the game reads
+// at each frame: Services.cpp's pollInputEvent).
 'use strict';
 
 (function () {
-  var KEYS = {
-    Up: { key: 'ArrowUp', code: 'ArrowUp', keyCode: 38 },
-    Down: { key: 'ArrowDown', code: 'ArrowDown', keyCode: 40 },
-    Split: { key: ' ', code: 'Space', keyCode: 32 },
-    Start: { key: 'Enter', code: 'Enter', keyCode: 13 },
-    Control: { key: 'Control', code: 'ControlLeft', keyCode: 17, location: 1 },
-    C: { key: 'c', code: 'KeyC', keyCode: 67 },
-  };
+  // The numbers of the game's own events and buttons (platform/Platform.h).
+  var PRESSED = 0, RELEASED = 1, QUIT = 2, FOCUS_LOST = 3;
+  var BUTTONS = { Up: 0, Down: 1, Split: 2, Start: 3 };
+  // (A test may have put a queue of its own in place.)
+  var inputs = window.vlimInputs || (window.vlimInputs = []);
 
-  function sendKey(type, name, ctrlKey) {
-    var k = KEYS[name];
-    var event = new KeyboardEvent(type, { key: k.key, code: k.code, location: k.location || 0, ctrlKey: !!ctrlKey,
-                                          keyCode: k.keyCode, which: k.keyCode, bubbles: true, cancelable: true });
-    // SDL reads the legacy keyCode, which not every browser takes from the
-    // event's options.
-    if (event.keyCode !== k.keyCode)
-      Object.defineProperty(event, 'keyCode', { value: k.keyCode });
-    document.dispatchEvent(event);
+  function send(type, name) {
+    inputs.push(type * 8 + (name ? BUTTONS[name] : 0));
   }
 
-  // Who holds each key: a finger, the mouse, a pad. The game hears a key go
-  // down when the first holder takes it and up when the last lets go, so a
-  // touch and a pad holding Split together make one split.
-  var holders = {};  // key name -> { holder: true }
+  // Who holds each button: a key, a finger, the mouse, a pad. The game hears
+  // a button go down when the first holder takes it and up when the last
+  // lets go, so a touch and a pad holding Split together make one split.
+  var holders = {};  // button name -> { holder: true }
 
   function hold(holder, name) {
     var of = holders[name] || (holders[name] = {});
     var first = Object.keys(of).length === 0;
     of[holder] = true;
     if (first)
-      sendKey('keydown', name);
+      send(PRESSED, name);
   }
 
   function release(holder, name) {
@@ -45,12 +34,35 @@
       return;
     delete of[holder];
     if (Object.keys(of).length === 0)
-      sendKey('keyup', name);
+      send(RELEASED, name);
   }
 
   function releaseAllOf(holder) {
     Object.keys(holders).forEach(function (name) { release(holder, name); });
   }
+
+  // --- The keyboard ------------------------------------------------------
+
+  // The desktop's keys; Control+C quits. A key held down repeats its
+  // keydown, which changes nothing of what it holds.
+  var KEYS = { ArrowUp: 'Up', ArrowDown: 'Down', Space: 'Split', Enter: 'Start', NumpadEnter: 'Start' };
+  document.addEventListener('keydown', function (event) {
+    if (event.ctrlKey && event.code === 'KeyC') {
+      event.preventDefault();
+      send(QUIT);
+      return;
+    }
+    var name = KEYS[event.code];
+    if (!name || event.altKey || event.metaKey || event.ctrlKey)
+      return;
+    event.preventDefault();  // no scrolling by the arrows or Space
+    hold('key' + event.code, name);
+  });
+  document.addEventListener('keyup', function (event) {
+    var name = KEYS[event.code];
+    if (name)
+      release('key' + event.code, name);
+  });
 
   // --- The on-screen buttons -------------------------------------------
 
@@ -167,13 +179,9 @@
       else if (!now[name] && was[name])
         release(holder, name);
     });
-    // Select ends the game on the handheld; Control+C does on the keyboard.
-    if (now.Quit && !was.Quit) {
-      sendKey('keydown', 'Control');
-      sendKey('keydown', 'C', true);
-      sendKey('keyup', 'C', true);
-      sendKey('keyup', 'Control');
-    }
+    // Back ends the game, as Select does on the handheld.
+    if (now.Quit && !was.Quit)
+      send(QUIT);
     padWas[pad.index] = now;
   }
 
@@ -199,17 +207,22 @@
   }
   requestAnimationFrame(lookAtPads);
 
-  // A page that is hidden or loses the focus lets go of everything, as the
-  // game does of the keyboard's keys; what is still held when it is back is
-  // taken again from the next look at the pads or touch.
+  // A page that is hidden or loses the focus lets go of everything: the game
+  // forgets what was held (FOCUS_LOST), and the releases that come later,
+  // elsewhere, are not waited for. What is still held when the page is back
+  // is taken again from the next look at the pads or touch.
   function letGo() {
-    Object.keys(fingerOn).forEach(function (holder) { place(holder, null); });
+    Object.keys(fingerOn).forEach(function (holder) {
+      fingerOn[holder].classList.remove('held');
+      delete fingerOn[holder];
+    });
+    holders = {};
     Object.keys(padWas).forEach(function (index) {
-      releaseAllOf('pad' + index);
       var still = padWas[index];
-      // Start and Select act when pressed, not again on coming back.
+      // Start and Back act when pressed, not again on coming back.
       padWas[index] = { Start: still.Start, Quit: still.Quit };
     });
+    send(FOCUS_LOST);
   }
   document.addEventListener('visibilitychange', function () {
     if (document.hidden)

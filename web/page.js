@@ -1,6 +1,6 @@
 // The page around the game: it checks that the browser can run it, scales
-// the 320x240 canvas to the window, loads the font, starts the game, says
-// when it has ended and offers full screen. The touch buttons and gamepads
+// the 320x240 canvas to the window, starts the game, says when it has ended
+// and offers full screen. The touch buttons and gamepads
 // are controls.js's.
 'use strict';
 
@@ -56,7 +56,7 @@ function fitCanvas() {
     var height = window.innerHeight - (besides ? 0 : aside.offsetHeight + 24);
     scale = Math.max(1, Math.floor(Math.min(width * ratio / 320, height * ratio / 240)));
   }
-  // Through the style sheet: SDL sets and clears the canvas's own style.
+  // Through the style sheet, which says the rest of the canvas's look.
   document.documentElement.style.setProperty('--screen-width', 320 * scale / ratio + 'px');
   document.documentElement.style.setProperty('--screen-height', 240 * scale / ratio + 'px');
   vlim.scale = scale;
@@ -151,9 +151,5 @@ if (location.protocol === 'file:') {
 } else if (typeof WebAssembly !== 'object') {
   say('This browser cannot run WebAssembly, which vlim needs.');
 } else {
-  // The texts are drawn in "font.ttf" as soon as the game starts: load it
-  // first. A font that cannot be loaded leaves the browser's own.
-  Promise.all([document.fonts.load('16px "font.ttf"'), document.fonts.load('66px "font.ttf"')])
-    .catch(function () {})
-    .then(start);
+  start();
 }

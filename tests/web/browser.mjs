@@ -2,7 +2,7 @@
 // 127.0.0.1, Debian's Chromium started headless, and the game's screen read
 // back from the page's canvas.
 import { spawn, execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync } from 'node:fs';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -69,4 +69,21 @@ export async function readScreen(page) {
   return { width, height, at: (x, y) => [...data.subarray((y * width + x) * 4, (y * width + x) * 4 + 3)] };
 }
 
+// Writes a screen readScreen read as a PPM picture in the temporary folder,
+// for a failure to show; returns its path.
+export function saveScreen(screen, name) {
+  const pixels = Buffer.alloc(screen.width * screen.height * 3);
+  for (let y = 0; y < screen.height; y++)
+    for (let x = 0; x < screen.width; x++)
+      pixels.set(screen.at(x, y), (y * screen.width + x) * 3);
+  const path = join(process.env.TMPDIR ?? tmpdir(), `${name}-${process.pid}.ppm`);
+  writeFileSync(path, Buffer.concat([Buffer.from(`P6 ${screen.width} ${screen.height} 255\n`), pixels]));
+  return path;
+}
+
 export const sameColour = (a, b) => a[0] === b[0] && a[1] === b[1] && a[2] === b[2];
+
+// A colour of the game's as the screen shows it: 5 bits of red and blue and
+// 6 of green, widened with zero bits, as SDL 1.2 shows its 16-bit screen on
+// a 32-bit display.
+export const shown = ([r, g, b]) => [r & 0xf8, g & 0xfc, b & 0xf8];

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Every function the browser's program defines itself has C++ linkage, main
-# aside, so none takes the place of SDL's or the C library's own: an
-# extern "C" SDL_Delay or sync() would quietly win the link over them.
+# aside, so none takes the place of the C library's own: an
+# extern "C" sync() would quietly win the link over it.
 #   sh cplusplus_only.sh NM OBJECT_OR_ARCHIVE...
 nm=$1
 shift
