@@ -2,9 +2,10 @@
 // benchmark, not a test): what a first visit fetches (the bytes the server
 // sends, gzip-compressed) and the time from navigation to the first title
 // frame, on the first visit and on a reload from the service worker; then
-// frames per second over 10 s on the title screen and 10 s in runs,
-// the milliseconds of work per frame (from the end of one wait for the next
-// slot to the start of the next wait), and the longest frame.
+// frames per second over 10 s on the title screen and 10 s in runs, the
+// milliseconds of work per frame (from the end of one wait for the next
+// slot to the start of the next wait) and the longest frame, on this
+// machine's page and on a phone's under CPU throttling.
 //   node pace.mjs SITE_FOLDER [SECONDS]
 import { resolve } from 'node:path';
 import { launch } from './browser.mjs';
@@ -57,30 +58,47 @@ try {
     reloads.push(await toFirstFrame(page));
   }
   console.log(`reload, from the service worker: first title frame after ${spread(reloads)} over ${VISITS} reloads`);
-  await page.waitForTimeout(1000);  // past the start and the first catching up
+  await page.close();
 
-  const measure = async (what, during) => {
-    const start = await page.evaluate(() => {
-      window.vlim.longestFrameMs = 0;
-      return { frames: window.vlim.frames, workMs: window.vlim.workMs, at: performance.now() };
-    });
-    await during();
-    const end = await page.evaluate(() => ({ frames: window.vlim.frames, workMs: window.vlim.workMs,
-                                             at: performance.now(), longest: window.vlim.longestFrameMs }));
-    const frames = end.frames - start.frames;
-    const perSecond = frames / ((end.at - start.at) / 1000);
-    console.log(`${what}: ${perSecond.toFixed(2)} frames per second (${frames} frames), ` +
-                `work ${((end.workMs - start.workMs) / frames).toFixed(3)} ms a frame, ` +
-                `longest frame ${end.longest.toFixed(1)} ms`);
-  };
-  await measure('title screen', () => page.waitForTimeout(seconds * 1000));
-  // Start restarts a run: pressed twice a second, it keeps the game in runs.
-  await measure('in run', async () => {
-    for (let i = 0; i < seconds * 2; i++) {
-      await page.keyboard.press('Enter');
-      await page.waitForTimeout(500);
+  // Pacing on this machine's page, then on a phone's (844x390 CSS pixels,
+  // three device pixels each, touch) under Chromium's CPU throttling: 4x
+  // slower stands for a mid-range phone, 6x for a low-end one.
+  const PHONE = { viewport: { width: 844, height: 390 }, isMobile: true, hasTouch: true, deviceScaleFactor: 3 };
+  for (const [where, device, rate] of [['desktop, 1x', {}, 1], ['phone, 4x', PHONE, 4], ['phone, 6x', PHONE, 6]]) {
+    const paced = await launch(device);
+    try {
+      const page = await paced.newPage();
+      const cdp = await paced.newCDPSession(page);
+      await cdp.send('Emulation.setCPUThrottlingRate', { rate });
+      await page.goto(server.url);
+      await toFirstFrame(page);
+      await page.waitForTimeout(1000);  // past the start and the first catching up
+      const measure = async (what, during) => {
+        const start = await page.evaluate(() => {
+          window.vlim.longestFrameMs = 0;
+          return { frames: window.vlim.frames, workMs: window.vlim.workMs, at: performance.now() };
+        });
+        await during();
+        const end = await page.evaluate(() => ({ frames: window.vlim.frames, workMs: window.vlim.workMs,
+                                                 at: performance.now(), longest: window.vlim.longestFrameMs }));
+        const frames = end.frames - start.frames;
+        const perSecond = frames / ((end.at - start.at) / 1000);
+        console.log(`${where}, ${what}: ${perSecond.toFixed(2)} frames per second (${frames} frames), ` +
+                    `work ${((end.workMs - start.workMs) / frames).toFixed(3)} ms a frame, ` +
+                    `longest frame ${end.longest.toFixed(1)} ms`);
+      };
+      await measure('title screen', () => page.waitForTimeout(seconds * 1000));
+      // Start restarts a run: pressed twice a second, it keeps the game in runs.
+      await measure('in run', async () => {
+        for (let i = 0; i < seconds * 2; i++) {
+          await page.keyboard.press('Enter');
+          await page.waitForTimeout(500);
+        }
+      });
+    } finally {
+      await paced.close();
     }
-  });
+  }
 } finally {
   await context.close();
   server.close();
