@@ -10,8 +10,8 @@
     return;
   // Linked here, from the page's head, rather than in the page: a page
   // opened from a file may not fetch them, and says so in the console. The
-  // game's script and WebAssembly are fetched at once, beside the font,
-  // rather than after it.
+  // game's script and WebAssembly are fetched at once, beside the page's
+  // own scripts, rather than after them.
   var link = function (rel, href, as) {
     var element = document.createElement('link');
     element.rel = rel;
