@@ -44,13 +44,18 @@ export SDL_AUDIODRIVER=dummy
 # The device's pad in SDL 2's controller order; vlim-pads.so, for the game
 # alone, has its events passed on.
 export SDL12COMPAT_USE_GAME_CONTROLLERS=1
-# The 320x240 playfield scaled to the screen with square pixels.
+# Each of the 320x240 playfield's pixels a square of screen pixels, not a
+# blur (vlim-fullscreen.so makes the squares all the same size).
 export SDL12COMPAT_SCALE_METHOD=nearest
 # Unzipping may drop the executable bit.
 chmod +x "$GAMEDIR/vlim.${DEVICE_ARCH}"
 
 $GPTOKEYB "vlim.${DEVICE_ARCH}" -c "$GAMEDIR/vlim.gptk" &
 pm_platform_helper "$GAMEDIR/vlim.${DEVICE_ARCH}"
-LD_PRELOAD="$GAMEDIR/libs.${DEVICE_ARCH}/vlim-pads.so${LD_PRELOAD:+ $LD_PRELOAD}" ./vlim.${DEVICE_ARCH}
+# vlim-fullscreen.so, for the game alone, turns its window into the whole
+# screen in the screen's own mode, the playfield at the largest whole scale
+# that fits, centred on black.
+libs="$GAMEDIR/libs.${DEVICE_ARCH}"
+LD_PRELOAD="$libs/vlim-pads.so $libs/vlim-fullscreen.so${LD_PRELOAD:+ $LD_PRELOAD}" ./vlim.${DEVICE_ARCH}
 
 pm_finish
