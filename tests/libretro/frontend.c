@@ -119,23 +119,6 @@ static void showFrame(const void* data, unsigned width, unsigned height, size_t 
     }
     frameDigest = h;
     ++framesShown;
-    /* VLIM_FRONTEND_FRAMES=prefix: each checkpoint's frame as prefix<n>.ppm too, to look at. */
-    const char* prefix = getenv("VLIM_FRONTEND_FRAMES");
-    if (prefix && (framesShown == 10 || framesShown % CHECK_EVERY == 0)) {
-        char path[4200];
-        snprintf(path, sizeof path, "%s%u.ppm", prefix, framesShown);
-        FILE* out = fopen(path, "wb");
-        if (!out)
-            fail("cannot write %s", path);
-        fprintf(out, "P6 %u %u 255\n", width, height);
-        for (unsigned y = 0; y < height; ++y)
-            for (unsigned x = 0; x < width; ++x) {
-                const uint16_t p = ((const uint16_t*)((const uint8_t*)data + y * pitch))[x];
-                const uint8_t rgb[3] = {(uint8_t)((p >> 11) << 3), (uint8_t)(((p >> 5) & 63) << 2), (uint8_t)((p & 31) << 3)};
-                fwrite(rgb, 1, 3, out);
-            }
-        fclose(out);
-    }
 }
 
 static size_t playAudio(const int16_t* samples, size_t frames)
@@ -288,6 +271,17 @@ static void play(struct Core* core, const char* name, char lines[][96])
         printf("%s: %llu audio frames, %llu owed\n", name, (unsigned long long)audioFrames, (unsigned long long)owed);
 }
 
+/* Prints what folder holds besides keep. */
+static void listOthers(const char* folder, const char* keep)
+{
+    DIR* list = opendir(folder);
+    for (struct dirent* entry; list && (entry = readdir(list));)
+        if (strcmp(entry->d_name, ".") && strcmp(entry->d_name, "..") && strcmp(entry->d_name, keep))
+            printf("also in %s: %s\n", strrchr(folder, '/') + 1, entry->d_name);
+    if (list)
+        closedir(list);
+}
+
 static void printRecord(const char* saves)
 {
     char path[4200], text[128] = "";
@@ -299,19 +293,9 @@ static void printRecord(const char* saves)
     }
     printf("record: %s\n", file ? text : "none");
     /* Nothing but the record is in the save directory. */
-    DIR* folder = opendir(saves);
-    for (struct dirent* entry; folder && (entry = readdir(folder));)
-        if (strcmp(entry->d_name, ".") && strcmp(entry->d_name, "..") && strcmp(entry->d_name, "vlim"))
-            printf("also in the save directory: %s\n", entry->d_name);
-    if (folder)
-        closedir(folder);
+    listOthers(saves, "vlim");
     snprintf(path, sizeof path, "%s/vlim", saves);
-    folder = opendir(path);
-    for (struct dirent* entry; folder && (entry = readdir(folder));)
-        if (strcmp(entry->d_name, ".") && strcmp(entry->d_name, "..") && strcmp(entry->d_name, "highscore.dat"))
-            printf("also in vlim/: %s\n", entry->d_name);
-    if (folder)
-        closedir(folder);
+    listOthers(path, "highscore.dat");
 }
 
 int main(int argc, char** argv)
