@@ -128,6 +128,8 @@ void readButtons()
 void playSilence(retro_usec_t micros)
 {
     static const int16_t silence[2 * 1024] = {};
+    if (!playAudio)
+        return;
     core->audioFrameRemainder += static_cast<uint64_t>(micros) * AUDIO_RATE;
     uint64_t frames = core->audioFrameRemainder / 1000000;
     core->audioFrameRemainder %= 1000000;
@@ -299,7 +301,7 @@ RETRO_API bool retro_load_game(const retro_game_info*)
     environment(RETRO_ENVIRONMENT_SET_FRAME_TIME_CALLBACK, &frameTime);
 
     // A game loaded again in the same process starts as the first did.
-    delete core;
+    retro_unload_game();
     core = new CoreState();
     gameWorld.renew();
     core->display.smallFont = fontOf(glyphFontAt(16));
