@@ -44,9 +44,12 @@
   // --- The keyboard ------------------------------------------------------
 
   // The desktop's keys; Control+C quits. A key held down repeats its
-  // keydown, which changes nothing of what it holds.
+  // keydown, which changes nothing of what it holds. The page's own buttons
+  // (Play again, Full screen) keep their keys while they have the focus.
   var KEYS = { ArrowUp: 'Up', ArrowDown: 'Down', Space: 'Split', Enter: 'Start', NumpadEnter: 'Start' };
   document.addEventListener('keydown', function (event) {
+    if (event.target instanceof HTMLButtonElement)
+      return;
     if (event.ctrlKey && event.code === 'KeyC') {
       event.preventDefault();
       send(QUIT);

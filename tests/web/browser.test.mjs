@@ -291,9 +291,10 @@ test('the title screen, a run, a split, a record kept across a reload, the end',
   const frames = await page.evaluate(() => window.vlim.frames);
   await page.waitForTimeout(200);
   assert.equal(await page.evaluate(() => window.vlim.frames), frames, 'frames after the end');
-  // Play again reloads the page: its canvas is read once the new page has
-  // loaded (before, it is the ended game's, or none).
-  await Promise.all([page.waitForEvent('load'), page.locator('#again').click()]);
+  // Play again, which has the focus, reloads the page at Return: its canvas
+  // is read once the new page has loaded (before, it is the ended game's,
+  // or none).
+  await Promise.all([page.waitForEvent('load'), page.keyboard.press('Enter')]);
   await waitForScreen(page, 'the title screen of the game started again', titleShown);
 }));
 
