@@ -1,5 +1,5 @@
 // Serves a folder over HTTP on 127.0.0.1 only, as a web host would: with the
-// types a browser needs for WebAssembly, fonts, the manifest and the service
+// types a browser needs for WebAssembly, the manifest and the service
 // worker, compressed with gzip where the browser takes it, and with an ETag,
 // so that a browser revalidating a file it holds is not sent it again.
 // Prints the address on its first line; with --log, then one line for each
@@ -19,7 +19,6 @@ const TYPES = {
   '.js': 'text/javascript; charset=utf-8',
   '.mjs': 'text/javascript; charset=utf-8',
   '.wasm': 'application/wasm',
-  '.ttf': 'font/ttf',
   '.png': 'image/png',
   '.css': 'text/css; charset=utf-8',
   '.webmanifest': 'application/manifest+json; charset=utf-8',

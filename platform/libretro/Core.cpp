@@ -67,7 +67,6 @@ struct CoreState {
     InputEvent pending[PAD_BUTTON_COUNT];  // this frame's, in the table's order
     int pendingCount = 0, pendingTaken = 0;
     uint64_t audioFrameRemainder = 0;  // microseconds of sound owed, times the rate
-    bool shutdownAsked = false;
 };
 CoreState* core = nullptr;
 
@@ -359,10 +358,9 @@ RETRO_API void retro_run()
     presentScreen(screenOf(&core->screen));
     playSilence(micros);
 
-    if (gameWorld.quitRequested && !core->shutdownAsked) {
-        core->shutdownAsked = true;
+    // Once: the frames after it return above.
+    if (gameWorld.quitRequested)
         environment(RETRO_ENVIRONMENT_SHUTDOWN, nullptr);
-    }
 }
 
 RETRO_API size_t retro_serialize_size()
